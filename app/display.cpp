@@ -1,0 +1,14 @@
+#include "display.h"
+
+#include <GL/glut.h>
+
+#include "scene.h"
+#include "state.h"
+
+void display() {
+    drawScene();
+    if (pieceLanded) {
+        spawnPiece();
+        glutPostRedisplay();
+    }
+}

@@ -1,0 +1,30 @@
+// Start-up: ask for the order of the background figure, open the window, lay
+// out the board and hand control to GLUT, whose loop never returns. From then
+// on the game runs in the display, timer and keyboard callbacks.
+#include <GL/glut.h>
+
+#include <iostream>
+
+#include "console.h"
+#include "display.h"
+#include "gravity.h"
+#include "keyboard.h"
+#include "state.h"
+
+int main(int argc, char** argv) {
+    writePrompt(std::cout);
+    fractalOrder = readOrder(std::cin, fractalOrder);
+
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_DOUBLE);
+    glutInitWindowPosition(400, 100);
+    glutInitWindowSize(1280, 860);
+    initBoard();  // no GL call, so it may come before the window
+    glutCreateWindow("Zembrat Quillory");
+    glutDisplayFunc(display);
+    glutTimerFunc(kGravityMillis, onTimer, kGravityValue);
+    glutKeyboardFunc(onKeyboard);
+    glClearColor(1, 1, 1, 1);
+    glutMainLoop();
+    return 0;
+}

@@ -1,0 +1,176 @@
+#include "recording_gl.h"
+
+#include <GL/glut.h>
+
+#include <cstring>
+#include <initializer_list>
+#include <sstream>
+
+namespace recording {
+
+namespace {
+std::vector<GlCall> log;
+std::vector<std::pair<const char*, std::size_t>> counts;
+bool recordingOn = true;
+Glut glutState;
+
+void record(const char* name, std::initializer_list<double> args) {
+    bool counted = false;
+    for (auto& entry : counts) {
+        if (entry.first == name || std::strcmp(entry.first, name) == 0) {
+            ++entry.second;
+            counted = true;
+            break;
+        }
+    }
+    if (!counted) {
+        counts.emplace_back(name, 1);
+    }
+    if (!recordingOn) {
+        return;
+    }
+    GlCall call{name, {0, 0, 0, 0}, 0};
+    for (double arg : args) {
+        call.args[call.argCount++] = arg;
+    }
+    log.push_back(call);
+}
+}  // namespace
+
+void (*mainLoopHook)() = nullptr;
+
+const std::vector<GlCall>& calls() {
+    return log;
+}
+
+std::size_t count(const char* name) {
+    for (const auto& entry : counts) {
+        if (std::strcmp(entry.first, name) == 0) {
+            return entry.second;
+        }
+    }
+    return 0;
+}
+
+void reset() {
+    log.clear();
+    counts.clear();
+    recordingOn = true;
+    glutState = Glut{};
+}
+
+void setRecording(bool on) {
+    recordingOn = on;
+}
+
+Glut& glut() {
+    return glutState;
+}
+
+}  // namespace recording
+
+std::string GlCall::text() const {
+    std::ostringstream out;
+    out.precision(9);
+    out << name << '(';
+    for (int i = 0; i < argCount; ++i) {
+        out << (i ? ", " : "") << args[i];
+    }
+    out << ')';
+    return out.str();
+}
+
+bool operator==(const GlCall& call, const GlCall& other) {
+    if (std::strcmp(call.name, other.name) != 0 || call.argCount != other.argCount) {
+        return false;
+    }
+    for (int i = 0; i < call.argCount; ++i) {
+        if (call.args[i] != other.args[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+using recording::record;
+
+// OpenGL 1.1
+void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
+    record("glClearColor", {r, g, b, a});
+}
+void glClear(GLbitfield mask) {
+    record("glClear", {static_cast<double>(mask)});
+}
+void glColor3f(GLfloat r, GLfloat g, GLfloat b) {
+    record("glColor3f", {r, g, b});
+}
+void glRectf(GLfloat x1, GLfloat y1, GLfloat x2, GLfloat y2) {
+    record("glRectf", {x1, y1, x2, y2});
+}
+void glLineWidth(GLfloat width) {
+    record("glLineWidth", {width});
+}
+void glBegin(GLenum mode) {
+    record("glBegin", {static_cast<double>(mode)});
+}
+void glEnd() {
+    record("glEnd", {});
+}
+void glVertex2f(GLfloat x, GLfloat y) {
+    record("glVertex2f", {x, y});
+}
+void glFlush() {
+    record("glFlush", {});
+}
+void glFinish() {
+    record("glFinish", {});
+}
+
+// GLUT
+void glutInit(int* argc, char**) {
+    record("glutInit", {static_cast<double>(*argc)});
+}
+void glutInitDisplayMode(unsigned int mode) {
+    record("glutInitDisplayMode", {static_cast<double>(mode)});
+}
+void glutInitWindowPosition(int x, int y) {
+    record("glutInitWindowPosition", {static_cast<double>(x), static_cast<double>(y)});
+}
+void glutInitWindowSize(int width, int height) {
+    record("glutInitWindowSize", {static_cast<double>(width), static_cast<double>(height)});
+}
+int glutCreateWindow(const char* title) {
+    record("glutCreateWindow", {});
+    recording::glut().title = title;
+    return 1;
+}
+void glutDisplayFunc(void (*callback)()) {
+    record("glutDisplayFunc", {});
+    recording::glut().display = callback;
+}
+void glutKeyboardFunc(void (*callback)(unsigned char, int, int)) {
+    record("glutKeyboardFunc", {});
+    recording::glut().keyboard = callback;
+}
+void glutTimerFunc(unsigned int millis, void (*callback)(int), int value) {
+    record("glutTimerFunc", {static_cast<double>(millis), static_cast<double>(value)});
+    auto& state = recording::glut();
+    state.timer = callback;
+    state.timerMillis = millis;
+    state.timerValue = value;
+    ++state.timersArmed;
+}
+void glutPostRedisplay() {
+    record("glutPostRedisplay", {});
+    ++recording::glut().redisplays;
+}
+void glutSwapBuffers() {
+    record("glutSwapBuffers", {});
+    ++recording::glut().swaps;
+}
+void glutMainLoop() {
+    record("glutMainLoop", {});
+    if (recording::mainLoopHook) {
+        recording::mainLoopHook();
+    }
+}
