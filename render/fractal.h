@@ -1,0 +1,14 @@
+#pragma once
+
+// Deepest level the background figure is drawn to, whatever order was typed.
+// Level 7 triangles are about a pixel wide at the initial window size, so a
+// deeper level adds nothing visible, while a full level 8 costs about 160 ms a
+// frame on a software renderer, enough to make every key feel late. The cap
+// also bounds the recursion, and with it the stack, for any order.
+constexpr int kDeepestLevel = 7;
+
+// Draws one filled equilateral triangle with a horizontal side, coloured by its
+// apex, and then, while depth stays below fractalOrder (and the cap), its six
+// children of a third of its side, depth first. pointsDown nonzero: the apex is
+// the lowest vertex. Called by drawScene as drawFractal(1, 1.3, 1, 0.0, -0.8).
+void drawFractal(int depth, float size, int pointsDown, float apexX, float apexY);
