@@ -1,0 +1,18 @@
+// Puts every global back to its value at process start, lays the board as
+// main does, and forgets all recorded GL and GLUT calls.
+#pragma once
+
+#include <cstring>
+
+#include "recording_gl.h"
+#include "state.h"
+
+inline void startFreshGame() {
+    fractalOrder = 6;
+    pieceType = 2;
+    std::memset(currentPiece, 0, sizeof currentPiece);
+    std::memset(rotationState, 0, sizeof rotationState);
+    pieceLanded = false;
+    initBoard();
+    recording::reset();
+}
