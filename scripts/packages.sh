@@ -1,0 +1,38 @@
+# Sourced by the play and test scripts: installs the Debian packages a step
+# needs when they are missing, or says plainly which ones to install.
+
+# ensure_packages PACKAGE...
+ensure_packages() {
+    local missing=() package
+    if ! command -v dpkg-query >/dev/null 2>&1; then
+        echo "note: no dpkg here; this needs the equivalents of these Debian packages: $*" >&2
+        return 0
+    fi
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        if command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
+            sudo="sudo"
+        else
+            echo "Missing Debian packages: ${missing[*]}" >&2
+            echo "Install them as root, then run this again:" >&2
+            echo "    apt-get update && apt-get install -y ${missing[*]}" >&2
+            exit 1
+        fi
+    fi
+    echo "Installing Debian packages: ${missing[*]}" >&2
+    $sudo apt-get update -q >&2 &&
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends \
+            "${missing[@]}" >&2 || {
+        echo "Could not install: ${missing[*]}. Install them with apt-get and run this again." >&2
+        exit 1
+    }
+}
+
+# What building the game needs.
+BUILD_PACKAGES=(cmake make g++ freeglut3-dev libgl-dev libgl1-mesa-dri libglx-mesa0)
