@@ -1,0 +1,401 @@
+// The background figure, seen call by call through the recording stand-in.
+//
+// Expected values are worked out here from the figure's own rules: vertices are
+// formed in double from the float parameters and rounded once, a child's side
+// is a float third, child x is a float sum, child y comes from double and is
+// rounded once, and the colour is float arithmetic on the apex. The apexes and
+// colours the figure is known to have at order 2 are also checked to four
+// decimals, so a slip in this file's arithmetic and the code's alike would show.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "fractal.h"
+#include "fresh_game.h"
+#include "recording_gl.h"
+#include "state.h"
+
+namespace {
+
+const double kRoot3 = std::sqrt(3.0);
+
+// The call drawScene makes.
+void drawBackground() {
+    drawFractal(1, 1.3f, 1, 0.0f, -0.8f);
+}
+
+// Triangles in a frame drawn to `levels` levels: (6^levels - 1) / 5.
+long long trianglesUpTo(int levels) {
+    long long total = 0;
+    long long atLevel = 1;
+    for (int level = 1; level <= levels; ++level) {
+        total += atLevel;
+        atLevel *= 6;
+    }
+    return total;
+}
+
+struct Point {
+    double x, y;
+};
+
+// One triangle as drawn: its colour and its three vertices in drawing order.
+struct Triangle {
+    double red, green, blue;
+    Point vertex[3];
+
+    Point apex() const { return vertex[0]; }
+    bool pointsDown() const { return vertex[1].y > vertex[0].y; }
+    double side() const { return std::fabs(vertex[1].x - vertex[2].x); }
+    // Twice the signed area; positive when the vertices run counter-clockwise.
+    double turn() const {
+        return (vertex[1].x - vertex[0].x) * (vertex[2].y - vertex[0].y) -
+               (vertex[2].x - vertex[0].x) * (vertex[1].y - vertex[0].y);
+    }
+};
+
+// Reads the recorded calls back as triangles, each of which must be
+// glColor3f, glBegin(GL_POLYGON), three glVertex2f and glEnd. Reports the first
+// call that breaks the pattern and stops there.
+std::vector<Triangle> recordedTriangles() {
+    const std::vector<GlCall>& calls = recording::calls();
+    std::vector<Triangle> triangles;
+    std::size_t i = 0;
+    auto expect = [&](const char* name) {
+        if (i >= calls.size()) {
+            ADD_FAILURE() << "calls end where " << name << " was due, after " << triangles.size()
+                          << " triangles";
+            return false;
+        }
+        if (std::string(calls[i].name) != name) {
+            ADD_FAILURE() << "call " << i << " is " << calls[i].text() << " where " << name
+                          << " was due, after " << triangles.size() << " triangles";
+            return false;
+        }
+        return true;
+    };
+    while (i < calls.size()) {
+        Triangle triangle{};
+        if (!expect("glColor3f")) {
+            break;
+        }
+        triangle.red = calls[i].args[0];
+        triangle.green = calls[i].args[1];
+        triangle.blue = calls[i].args[2];
+        ++i;
+        if (!expect("glBegin")) {
+            break;
+        }
+        EXPECT_EQ(calls[i].args[0], GL_POLYGON) << "call " << i;
+        ++i;
+        bool complete = true;
+        for (Point& vertex : triangle.vertex) {
+            if (!expect("glVertex2f")) {
+                complete = false;
+                break;
+            }
+            vertex = {calls[i].args[0], calls[i].args[1]};
+            ++i;
+        }
+        if (!complete || !expect("glEnd")) {
+            break;
+        }
+        ++i;
+        // Whether a triangle is flushed is pinned by the call-by-call test
+        // alone; the shape tests read past a flush.
+        if (i < calls.size() && std::string(calls[i].name) == "glFlush") {
+            ++i;
+        }
+        triangles.push_back(triangle);
+    }
+    return triangles;
+}
+
+// Rounds a double to float. Kept out of line: GCC 12.2 at -O2 and above, when
+// it pairs two such roundings whose results are widened back to double, drops
+// the rounding altogether, and the expected values below would then be the
+// unrounded doubles.
+[[gnu::noinline]] float roundedToFloat(double value) {
+    return static_cast<float>(value);
+}
+
+// The calls for one triangle, worked out from the rules for a triangle of
+// this side, direction and apex.
+void appendTriangleCalls(std::vector<GlCall>& calls, float size, bool pointsDown, float apexX,
+                         float apexY) {
+    double halfSide = static_cast<double>(size) * 0.5;
+    double height = (static_cast<double>(size) * kRoot3) / 2;
+    float red = apexX - 0.5f;
+    float green = apexY + 1.0f;
+    float blue = (1.0f + apexX) + apexY;
+    calls.push_back({"glColor3f", {red, green, blue, 0}, 3});
+    calls.push_back({"glBegin", {GL_POLYGON, 0, 0, 0}, 1});
+    calls.push_back({"glVertex2f", {apexX, apexY, 0, 0}, 2});
+    if (pointsDown) {
+        calls.push_back({"glVertex2f",
+                         {roundedToFloat(apexX + halfSide), roundedToFloat(apexY + height), 0, 0},
+                         2});
+        calls.push_back({"glVertex2f",
+                         {roundedToFloat(apexX - halfSide), roundedToFloat(apexY + height), 0, 0},
+                         2});
+    } else {
+        calls.push_back({"glVertex2f",
+                         {roundedToFloat(apexX - halfSide), roundedToFloat(apexY - height), 0, 0},
+                         2});
+        calls.push_back({"glVertex2f",
+                         {roundedToFloat(apexX + halfSide), roundedToFloat(apexY - height), 0, 0},
+                         2});
+    }
+    calls.push_back({"glEnd", {0, 0, 0, 0}, 0});
+}
+
+class Fractal : public ::testing::Test {
+  protected:
+    void SetUp() override { startFreshGame(); }
+    void TearDown() override { startFreshGame(); }
+
+    // Draws the background at `order` counting calls only, and returns the
+    // number of triangles, after checking every triangle was complete.
+    long long countTriangles(int order) {
+        recording::reset();
+        recording::setRecording(false);
+        fractalOrder = order;
+        drawBackground();
+        recording::setRecording(true);
+        std::size_t begins = recording::count("glBegin");
+        EXPECT_EQ(recording::count("glColor3f"), begins) << "order " << order;
+        EXPECT_EQ(recording::count("glEnd"), begins) << "order " << order;
+        EXPECT_EQ(recording::count("glVertex2f"), 3 * begins) << "order " << order;
+        return static_cast<long long>(begins);
+    }
+
+    std::vector<Triangle> drawAndRead(int order) {
+        recording::reset();
+        fractalOrder = order;
+        drawBackground();
+        return recordedTriangles();
+    }
+};
+
+// Order 2, exactly: the first triangle and its six children in their order,
+// each with its direction, the exact float vertices and the unclamped colour.
+// The frame is presented by the buffer swap, so the figure flushes nothing.
+TEST_F(Fractal, OrderTwoIsTheFirstTriangleAndItsSixChildrenCallByCall) {
+    const float size = 1.3f;
+    const float apexX = 0.0f;
+    const float apexY = -0.8f;
+    const float third = size / 3;
+    const float near = roundedToFloat(apexY + (static_cast<double>(size) * kRoot3) / 3);
+    const float far = roundedToFloat(apexY + ((static_cast<double>(size) * kRoot3) * 2) / 3);
+
+    std::vector<GlCall> expected;
+    appendTriangleCalls(expected, size, true, apexX, apexY);
+    appendTriangleCalls(expected, third, false, apexX, far);
+    appendTriangleCalls(expected, third, false, apexX - third, near);
+    appendTriangleCalls(expected, third, false, apexX + third, near);
+    appendTriangleCalls(expected, third, true, apexX, apexY);
+    appendTriangleCalls(expected, third, true, apexX + third, near);
+    appendTriangleCalls(expected, third, true, apexX - third, near);
+
+    fractalOrder = 2;
+    drawBackground();
+
+    const std::vector<GlCall>& actual = recording::calls();
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(actual[i], expected[i])
+            << "call " << i << ": " << actual[i].text() << ", expected " << expected[i].text();
+    }
+}
+
+// The same frame against the figures known for it, to four decimals.
+TEST_F(Fractal, OrderTwoHasTheKnownApexesDirectionsAndColours) {
+    struct Known {
+        double apexX, apexY;
+        bool pointsDown;
+        double red, green, blue;
+    };
+    const Known known[7] = {
+        {0, -0.8, true, -0.5, 0.2, 0.2},
+        {0, 0.7011, false, -0.5, 1.7011, 1.7011},
+        {-0.4333, -0.0494, false, -0.9333, 0.9506, 0.5172},
+        {0.4333, -0.0494, false, -0.0667, 0.9506, 1.3839},
+        {0, -0.8, true, -0.5, 0.2, 0.2},
+        {0.4333, -0.0494, true, -0.0667, 0.9506, 1.3839},
+        {-0.4333, -0.0494, true, -0.9333, 0.9506, 0.5172},
+    };
+    const double tolerance = 0.00005;
+
+    std::vector<Triangle> triangles = drawAndRead(2);
+
+    ASSERT_EQ(triangles.size(), 7u);
+    for (int i = 0; i < 7; ++i) {
+        SCOPED_TRACE("triangle " + std::to_string(i));
+        const Triangle& t = triangles[i];
+        EXPECT_NEAR(t.apex().x, known[i].apexX, tolerance);
+        EXPECT_NEAR(t.apex().y, known[i].apexY, tolerance);
+        EXPECT_EQ(t.pointsDown(), known[i].pointsDown);
+        EXPECT_NEAR(t.red, known[i].red, tolerance);
+        EXPECT_NEAR(t.green, known[i].green, tolerance);
+        EXPECT_NEAR(t.blue, known[i].blue, tolerance);
+        EXPECT_NEAR(t.side(), i == 0 ? 1.3 : 0.4333, tolerance);
+    }
+    // The first triangle's other two vertices.
+    EXPECT_NEAR(triangles[0].vertex[1].x, 0.65, tolerance);
+    EXPECT_NEAR(triangles[0].vertex[1].y, 0.3258, tolerance);
+    EXPECT_NEAR(triangles[0].vertex[2].x, -0.65, tolerance);
+    EXPECT_NEAR(triangles[0].vertex[2].y, 0.3258, tolerance);
+}
+
+// Up to the cap, level k adds 6^(k-1) triangles.
+TEST_F(Fractal, DrawsEveryLevelUpToTheOrder) {
+    for (int order = 1; order <= 6; ++order) {
+        EXPECT_EQ(countTriangles(order), trianglesUpTo(order)) << "order " << order;
+    }
+    EXPECT_EQ(countTriangles(2), 7);
+    EXPECT_EQ(countTriangles(3), 43);
+    EXPECT_EQ(countTriangles(4), 259);
+    EXPECT_EQ(countTriangles(6), 9331);
+}
+
+TEST_F(Fractal, OrdersOfOneAndBelowDrawOnlyTheFirstTriangle) {
+    for (int order : {1, 0, -1, -6, INT_MIN}) {
+        EXPECT_EQ(countTriangles(order), 1) << "order " << order;
+    }
+    std::vector<Triangle> triangles = drawAndRead(INT_MIN);
+    ASSERT_EQ(triangles.size(), 1u);
+    EXPECT_EQ(triangles[0].apex().x, 0.0);
+    EXPECT_EQ(triangles[0].apex().y, static_cast<double>(-0.8f));
+}
+
+// A typed order past the cap draws the capped figure, however large; the
+// recursion stops at level kDeepestLevel.
+TEST_F(Fractal, OrdersPastTheCapDrawTheCappedFigure) {
+    ASSERT_EQ(kDeepestLevel, 7);
+    for (int order : {7, 8, 1000, INT_MAX}) {
+        EXPECT_EQ(countTriangles(order), trianglesUpTo(kDeepestLevel)) << "order " << order;
+    }
+}
+
+// At the deepest order, level by level: the count on each level, each
+// triangle's side 1.3 / 3^(k-1), a horizontal side opposite the apex, a
+// counter-clockwise winding, and the box the figure never leaves. Every lower
+// order draws a subset of these triangles.
+TEST_F(Fractal, EveryTriangleIsCounterClockwiseInsideTheBoxOnItsLevel) {
+    std::vector<Triangle> triangles = drawAndRead(INT_MAX);
+    ASSERT_EQ(static_cast<long long>(triangles.size()), trianglesUpTo(kDeepestLevel));
+
+    const double slack = 0.00005;  // the box is known to four decimals: its top is 0.70111...
+    std::vector<long long> perLevel(kDeepestLevel + 1, 0);
+    int outside = 0;
+    int clockwise = 0;
+    int offLevel = 0;
+    int slanted = 0;
+    for (std::size_t i = 0; i < triangles.size(); ++i) {
+        const Triangle& t = triangles[i];
+        if (t.turn() <= 0) {
+            if (++clockwise <= 3) {
+                ADD_FAILURE() << "triangle " << i << " is not counter-clockwise";
+            }
+        }
+        if (t.vertex[1].y != t.vertex[2].y) {
+            if (++slanted <= 3) {
+                ADD_FAILURE() << "triangle " << i << " has no horizontal side";
+            }
+        }
+        for (const Point& v : t.vertex) {
+            if (v.x < -0.65 - slack || v.x > 0.65 + slack || v.y < -0.8 - slack ||
+                v.y > 0.7011 + slack) {
+                if (++outside <= 3) {
+                    ADD_FAILURE() << "triangle " << i << " has a vertex at (" << v.x << ", " << v.y
+                                  << ")";
+                }
+            }
+        }
+        int level = 0;
+        double side = 1.3;
+        for (int k = 1; k <= kDeepestLevel; ++k, side /= 3) {
+            if (std::fabs(t.side() - side) <= side * 1e-5) {
+                level = k;
+                break;
+            }
+        }
+        if (level == 0) {
+            if (++offLevel <= 3) {
+                ADD_FAILURE() << "triangle " << i << " has side " << t.side();
+            }
+        } else {
+            ++perLevel[level];
+        }
+    }
+    EXPECT_EQ(clockwise, 0);
+    EXPECT_EQ(slanted, 0);
+    EXPECT_EQ(outside, 0);
+    EXPECT_EQ(offLevel, 0);
+    long long expected = 1;
+    for (int level = 1; level <= kDeepestLevel; ++level, expected *= 6) {
+        EXPECT_EQ(perLevel[level], expected) << "level " << level;
+    }
+}
+
+// Order 3: each child is drawn with all six of its own children before the
+// next child starts, so the first child's children come second to seventh.
+TEST_F(Fractal, ChildrenAreDrawnDepthFirst) {
+    std::vector<Triangle> triangles = drawAndRead(3);
+    ASSERT_EQ(triangles.size(), 43u);
+    const double tolerance = 0.00005;
+    const double childSide = 1.3 / 3;
+    const double grandchildSide = 1.3 / 9;
+
+    // The first child, on the upper side, points up from (0, 0.7011); its own
+    // first child points down from four thirds of the child's height below
+    // that apex.
+    EXPECT_NEAR(triangles[1].side(), childSide, tolerance);
+    EXPECT_NEAR(triangles[1].apex().y, 0.7011, tolerance);
+    EXPECT_FALSE(triangles[1].pointsDown());
+    for (int i = 2; i <= 7; ++i) {
+        EXPECT_NEAR(triangles[i].side(), grandchildSide, tolerance) << "triangle " << i;
+    }
+    EXPECT_TRUE(triangles[2].pointsDown());
+    EXPECT_NEAR(triangles[2].apex().x, 0.0, tolerance);
+    EXPECT_NEAR(triangles[2].apex().y, 0.7011 - 2 * childSide * kRoot3 / 3, tolerance);
+
+    // Then the second child, on the left side.
+    EXPECT_NEAR(triangles[8].side(), childSide, tolerance);
+    EXPECT_FALSE(triangles[8].pointsDown());
+    EXPECT_NEAR(triangles[8].apex().x, -0.4333, tolerance);
+    EXPECT_NEAR(triangles[8].apex().y, -0.0494, tolerance);
+}
+
+// Child 4 sits in its parent's apex corner: same apex, same direction, and so
+// exactly the same colour, for the first triangle and for each of its children.
+TEST_F(Fractal, FourthChildSharesItsParentsApexAndColour) {
+    std::vector<Triangle> triangles = drawAndRead(3);
+    ASSERT_EQ(triangles.size(), 43u);
+    // Depth-first layout at order 3: the first triangle, then six blocks of a
+    // child followed by its six children.
+    std::vector<std::pair<int, int>> parentAndFourth = {{0, 1 + 3 * 7}};
+    for (int child = 0; child < 6; ++child) {
+        int parent = 1 + child * 7;
+        parentAndFourth.push_back({parent, parent + 4});
+    }
+    for (auto [parent, fourth] : parentAndFourth) {
+        SCOPED_TRACE("triangle " + std::to_string(parent) + " and " + std::to_string(fourth));
+        const Triangle& p = triangles[parent];
+        const Triangle& c = triangles[fourth];
+        EXPECT_EQ(c.apex().x, p.apex().x);
+        EXPECT_EQ(c.apex().y, p.apex().y);
+        EXPECT_EQ(c.pointsDown(), p.pointsDown());
+        EXPECT_EQ(c.red, p.red);
+        EXPECT_EQ(c.green, p.green);
+        EXPECT_EQ(c.blue, p.blue);
+        EXPECT_NEAR(c.side() * 3, p.side(), p.side() * 1e-5);
+    }
+}
+
+}  // namespace
