@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Builds the frame-time benchmark into build-bench and runs it. Without a
+# display it starts a private Xvfb for the run and stops it afterwards.
+# Arguments go to the benchmark, e.g. --benchmark_filter=order:6 or
+# --benchmark_repetitions=3.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$root/build-bench"
+
+# Debian packages the build and the run need.
+needed=(cmake g++ make freeglut3-dev libgl-dev libbenchmark-dev)
+if [[ -z "${DISPLAY:-}" ]]; then
+    needed+=(xvfb)
+fi
+missing=()
+for package in "${needed[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+if ((${#missing[@]})); then
+    if [[ $(id -u) -eq 0 ]]; then
+        echo "bench: installing ${missing[*]}" >&2
+        apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    else
+        echo "bench: missing Debian packages: ${missing[*]}" >&2
+        echo "bench: install them with: sudo apt-get install ${missing[*]}" >&2
+        exit 1
+    fi
+fi
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZQ_BUILD_BENCH=ON -DZQ_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target frame_bench -j"$(nproc)"
+
+xvfb_pid=""
+stop_xvfb() {
+    if [[ -n "$xvfb_pid" ]]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    if [[ -n "${display_file:-}" ]]; then
+        rm -f "$display_file"
+    fi
+}
+trap stop_xvfb EXIT
+
+if [[ -z "${DISPLAY:-}" ]]; then
+    # Xvfb picks a free display number itself and writes it to the given fd
+    # once it accepts connections.
+    display_file="$(mktemp)"
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        if [[ -s "$display_file" ]] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
+            break
+        fi
+        sleep 0.1
+    done
+    number="$(tr -dc '0-9' <"$display_file")"
+    if [[ -z "$number" ]]; then
+        echo "bench: Xvfb did not start" >&2
+        exit 1
+    fi
+    export DISPLAY=":$number"
+    echo "bench: running on a private Xvfb at $DISPLAY" >&2
+fi
+
+# Medians over five runs of each frame unless told otherwise.
+"$build/bench/frame_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@"
