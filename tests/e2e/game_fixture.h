@@ -1,0 +1,111 @@
+// What the end-to-end tests know about the game's window: where cells are,
+// which colours mean what, and a fixture that runs the real game on its own
+// virtual screen.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <string>
+
+#include "harness.h"
+
+namespace e2e {
+
+constexpr char kTitle[] = "Zembrat Quillory";
+constexpr int kWindowWidth = 1280;
+constexpr int kWindowHeight = 860;
+constexpr int kFieldSide = 20;  // columns and rows of the visible field
+
+constexpr Rgb kWhite = {255, 255, 255};
+constexpr Rgb kBlack = {0, 0, 0};
+constexpr Rgb kFloorColour = {102, 77, 255};  // (0.4, 0.3, 1.0)
+constexpr Rgb kBlockColour = {255, 0, 255};   // falling piece and landed blocks
+
+// A field cell; row 0 is the floor at the bottom, column 0 the left edge.
+struct Cell {
+    int row, col;
+    bool operator<(const Cell& o) const { return row != o.row ? row < o.row : col < o.col; }
+    bool operator==(const Cell& o) const { return row == o.row && col == o.col; }
+};
+std::ostream& operator<<(std::ostream& out, const Cell& cell);
+using Cells = std::set<Cell>;
+std::string describe(const Cells& cells);
+
+Cells shifted(const Cells& cells, int rows, int cols);
+Cells normalised(const Cells& cells);  // lowest row and leftmost column moved to 0
+int lowestRow(const Cells& cells);
+int highestRow(const Cells& cells);
+int leftmostCol(const Cells& cells);
+int rightmostCol(const Cells& cells);
+
+// The first piece, a T with its stem up, as it is placed.
+const Cells kFirstPiece = {{19, 9}, {18, 8}, {18, 9}, {18, 10}};
+
+// Clip coordinates (x and y from -1 to 1, y upward) fill the window whatever
+// its size.
+Rgb clipPixel(const Frame& frame, double x, double y);
+Rgb cellCentre(const Frame& frame, Cell cell);
+
+// True when the cell is filled with `fill` and outlined in black; otherwise
+// false with the reason in `why`.
+bool isOutlinedCell(const Frame& frame, Cell cell, Rgb fill, std::string* why);
+
+// Cells whose centre shows the block colour: the falling piece and every
+// landed block.
+Cells blockCells(const Frame& frame);
+
+// Runs the real game on a private virtual screen; everything started is
+// stopped when the test ends, whatever its outcome.
+class GameTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the game without touching its console. `env` adds to or
+    // overrides a locale-free environment (LC_ALL=C unless given).
+    std::unique_ptr<ChildProcess> launch(const EnvChanges& env = {});
+
+    // Starts the game, types `input` (or nothing) and closes its console
+    // input, then waits for the window and its first frame. Fails the test
+    // when they do not come.
+    void start(const std::optional<std::string>& input = std::string("2\n"),
+               const EnvChanges& env = {});
+
+    // Waits for the game's window and a first frame on it (the floor drawn).
+    ::testing::AssertionResult awaitWindow(Millis timeout = Millis(20000));
+
+    // The current picture; throws when the window is gone.
+    Frame grab();
+
+    // Polls the window until `accept` takes a frame or the time is up.
+    std::optional<Frame> waitForFrame(const std::function<bool(const Frame&)>& accept,
+                                      Millis timeout);
+
+    // Types the characters in order: lower and upper case letters (upper case
+    // with Shift), ' ' for the space bar and '\x1b' for Escape.
+    void press(const std::string& keys);
+
+    struct Step {
+        Cells cells;  // the falling piece right after the step
+        Clock::time_point seen;
+    };
+    // Waits, without any key, for the blocks on screen to change (a gravity
+    // step); `before` is what they were.
+    std::optional<Step> waitForChange(const Cells& before, Millis timeout);
+
+    // The last picture read back, saved next to the test binary when a test
+    // fails.
+    std::optional<Frame> lastFrame_;
+
+    std::unique_ptr<VirtualScreen> screen_;
+    std::unique_ptr<XSession> x_;
+    std::unique_ptr<ChildProcess> game_;
+    Window window_ = 0;
+};
+
+}  // namespace e2e
