@@ -98,6 +98,13 @@ class GameTest : public ::testing::Test {
     // step); `before` is what they were.
     std::optional<Step> waitForChange(const Cells& before, Millis timeout);
 
+    // Waits for a gravity step and runs `act` on the piece as it stands right
+    // after it, so that close to a second passes before the next step can
+    // mix in. When `act` and its checks take longer than that, the whole is
+    // tried again, up to three times.
+    ::testing::AssertionResult afterGravityStep(
+        const std::function<::testing::AssertionResult(const Cells& piece)>& act);
+
     // The last picture read back, saved next to the test binary when a test
     // fails.
     std::optional<Frame> lastFrame_;

@@ -1,0 +1,115 @@
+// Steering the first piece, the T, with the keyboard, as seen in the window.
+// Gravity moves the piece a row every second, so checks either look at
+// columns and shape only, or act right after a gravity step.
+#include "game_fixture.h"
+
+namespace e2e {
+namespace {
+
+class KeysTest : public GameTest {
+  protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        start("2\n");
+    }
+
+    // Waits for the piece to show this shape with its left edge in `col`,
+    // in whatever row gravity has taken it to.
+    ::testing::AssertionResult pieceReaches(const Cells& shape, int col,
+                                            Millis timeout = Millis(3000)) {
+        Cells seen;
+        auto frame = waitForFrame(
+            [&](const Frame& f) {
+                seen = blockCells(f);
+                return normalised(seen) == shape && leftmostCol(seen) == col;
+            },
+            timeout);
+        if (frame) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure() << "expected " << describe(shape) << " from column "
+                                             << col << ", last seen " << describe(seen);
+    }
+
+    // Waits for exactly these cells on screen.
+    ::testing::AssertionResult showsCells(const Cells& expected, Millis timeout = Millis(600)) {
+        Cells seen;
+        auto frame = waitForFrame(
+            [&](const Frame& f) {
+                seen = blockCells(f);
+                return seen == expected;
+            },
+            timeout);
+        if (frame) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure()
+               << "expected " << describe(expected) << ", last seen " << describe(seen);
+    }
+};
+
+// The T as placed, then turned once, twice and three times where it was
+// placed; four turns bring it back.
+const Cells kTurnedOnce = {{19, 9}, {18, 9}, {18, 10}, {17, 9}};
+const Cells kTurnedTwice = {{18, 8}, {18, 9}, {18, 10}, {17, 9}};
+const Cells kTurnedThrice = {{19, 9}, {18, 8}, {18, 9}, {17, 9}};
+
+// How far the T has fallen, given it has not been turned.
+int fallOf(const Cells& piece) {
+    return 18 - lowestRow(piece);
+}
+
+TEST_F(KeysTest, DAndAShiftByOneColumn) {
+    const Cells t = normalised(kFirstPiece);
+    press("d");
+    EXPECT_TRUE(pieceReaches(t, 9));
+    press("aa");
+    EXPECT_TRUE(pieceReaches(t, 7));
+}
+
+TEST_F(KeysTest, SideWallsStopTheShift) {
+    // Far more presses than there are columns; the turn afterwards marks
+    // that all of them have been handled, and where the piece then stood.
+    const Cells turned = normalised(kTurnedOnce);
+    press(std::string(12, 'a'));
+    press("w");
+    EXPECT_TRUE(pieceReaches(turned, 1)) << "after pushing into the left wall";
+    press("www" + std::string(20, 'd'));
+    press("w");
+    EXPECT_TRUE(pieceReaches(turned, 18)) << "after pushing into the right wall";
+}
+
+TEST_F(KeysTest, SDropsOneRowPerPress) {
+    EXPECT_TRUE(afterGravityStep([&](const Cells& piece) {
+        press("sss");
+        return showsCells(shifted(piece, -3, 0));
+    }));
+}
+
+TEST_F(KeysTest, WTurnsTheTClockwiseAndBack) {
+    EXPECT_TRUE(afterGravityStep([&](const Cells& piece) {
+        int fall = fallOf(piece);
+        for (const Cells* expected : {&kTurnedOnce, &kTurnedTwice, &kTurnedThrice, &kFirstPiece}) {
+            press("w");
+            auto shown = showsCells(shifted(*expected, -fall, 0));
+            if (!shown) {
+                return shown;
+            }
+        }
+        return ::testing::AssertionSuccess();
+    }));
+}
+
+TEST_F(KeysTest, OtherKeysChangeNothing) {
+    EXPECT_TRUE(afterGravityStep([&](const Cells& piece) {
+        // Upper case, space and Escape first; the one `d` after them shows
+        // they have all been handled.
+        press("ASDW \x1b");
+        press("d");
+        return showsCells(shifted(piece, 0, 1));
+    }));
+    EXPECT_TRUE(game_->running());
+}
+
+}  // namespace
+}  // namespace e2e
