@@ -21,6 +21,10 @@ constexpr int kWindowWidth = 1280;
 constexpr int kWindowHeight = 860;
 constexpr int kFieldSide = 20;  // columns and rows of the visible field
 
+// The console prompt, "请输入阶数。" and a newline, in GBK: what a console
+// whose locale says nothing else gets, and all it ever gets.
+inline const std::string kPromptGbk = "\xC7\xEB\xCA\xE4\xC8\xEB\xBD\xD7\xCA\xFD\xA1\xA3\n";
+
 constexpr Rgb kWhite = {255, 255, 255};
 constexpr Rgb kBlack = {0, 0, 0};
 constexpr Rgb kFloorColour = {102, 77, 255};  // (0.4, 0.3, 1.0)
