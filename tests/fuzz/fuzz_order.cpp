@@ -1,0 +1,23 @@
+// libFuzzer target: the fuzzer's bytes as the whole of standard input, read
+// by readOrder and by the independent reader; any difference aborts.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "console.h"
+#include "order_reference.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::string input(reinterpret_cast<const char*>(data), size);
+    std::istringstream in(input);
+    int got = readOrder(in, 6);
+    int want = fuzz::expectedOrder(input, 6);
+    if (got != want) {
+        std::fprintf(stderr, "\ninput '%s': read %d, expected %d\n", fuzz::printable(input).c_str(),
+                     got, want);
+        std::abort();
+    }
+    return 0;
+}
