@@ -11,3 +11,18 @@ jobs=$(nproc)
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Release
 cmake --build build-test -j "$jobs"
 (cd build-test && ctest --output-on-failure -j "$jobs")
+
+# Sanitizer stage: the unit, start-up and fuzz tests again, built with
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the real program played
+# to its game over under them in an Xvfb of its own (label robust).
+ensure_packages xvfb libx11-dev libxtst-dev libgl1-mesa-dri
+# After a report the sanitizers exit with status 1 unless told otherwise, and
+# 1 is also the game's status at game over, which the death tests and the
+# played game expect: give them statuses of their own so that a report can
+# never pass for a game over. Leak checking stays on, also in the children of
+# the death tests, which end through exit(1) like the game.
+export ASAN_OPTIONS=exitcode=86:detect_leaks=1
+export UBSAN_OPTIONS=exitcode=87:print_stacktrace=1:halt_on_error=1
+cmake -S . -B build-asan -DZQ_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build-asan -j "$jobs"
+(cd build-asan && ctest --output-on-failure -j "$jobs" -L 'unit|fuzz|robust')
