@@ -35,7 +35,13 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZQ_BUILD_BENCH=ON -DZQ
 cmake --build "$build" --target frame_bench -j"$(nproc)"
 
 xvfb_pid=""
+bench_pid=""
+# shellcheck disable=SC2317  # called by the traps below
 stop_xvfb() {
+    if [[ -n "$bench_pid" ]]; then
+        kill "$bench_pid" 2>/dev/null || true
+        wait "$bench_pid" 2>/dev/null || true
+    fi
     if [[ -n "$xvfb_pid" ]]; then
         kill "$xvfb_pid" 2>/dev/null || true
         wait "$xvfb_pid" 2>/dev/null || true
@@ -45,6 +51,9 @@ stop_xvfb() {
     fi
 }
 trap stop_xvfb EXIT
+# A signal ends the script through exit, so the EXIT trap still stops Xvfb.
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
 
 if [[ -z "${DISPLAY:-}" ]]; then
     # Xvfb picks a free display number itself and writes it to the given fd
@@ -67,5 +76,11 @@ if [[ -z "${DISPLAY:-}" ]]; then
     echo "bench: running on a private Xvfb at $DISPLAY" >&2
 fi
 
-# Medians over five runs of each frame unless told otherwise.
-"$build/bench/frame_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@"
+# Medians over five runs of each frame unless told otherwise. Run in the
+# background and waited for, so that a signal stops it and Xvfb at once.
+"$build/bench/frame_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@" &
+bench_pid=$!
+status=0
+wait "$bench_pid" || status=$?
+bench_pid=""
+exit "$status"
