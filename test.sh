@@ -15,7 +15,6 @@ cmake --build build-test -j "$jobs"
 # Sanitizer stage: the unit, start-up and fuzz tests again, built with
 # AddressSanitizer and UndefinedBehaviorSanitizer, and the real program played
 # to its game over under them in an Xvfb of its own (label robust).
-ensure_packages xvfb libx11-dev libxtst-dev libgl1-mesa-dri
 # After a report the sanitizers exit with status 1 unless told otherwise, and
 # 1 is also the game's status at game over, which the death tests and the
 # played game expect: give them statuses of their own so that a report can
