@@ -81,7 +81,7 @@ class OrderInputTest : public GameTest, public ::testing::WithParamInterface<Inp
         if (HasFatalFailure()) {
             return std::nullopt;
         }
-        Frame frame = grab();
+        Frame frame = grabSettled();
         game_.reset();
         return frame;
     }
@@ -160,7 +160,7 @@ TEST_F(OrderReferenceTest, OrdersUsedAsReferencesDrawDifferentFigures) {
     for (const char* order : {"1\n", "2\n", "6\n", "2147483647\n"}) {
         start(std::string(order));
         ASSERT_FALSE(HasFatalFailure());
-        frames.emplace_back(order, grab());
+        frames.emplace_back(order, grabSettled());
         game_.reset();
     }
     for (size_t i = 0; i < frames.size(); ++i) {

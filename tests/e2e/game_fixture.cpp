@@ -240,6 +240,18 @@ Frame GameTest::grab() {
     return *frame;
 }
 
+Frame GameTest::grabSettled() {
+    Frame previous = grab();
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        Frame next = grab();
+        if (next == previous) {
+            return next;
+        }
+        previous = next;
+    }
+    throw std::runtime_error("the picture never held still for two reads");
+}
+
 std::optional<Frame> GameTest::waitForFrame(const std::function<bool(const Frame&)>& accept,
                                             Millis timeout) {
     auto deadline = Clock::now() + timeout;

@@ -86,6 +86,10 @@ class GameTest : public ::testing::Test {
     // The current picture; throws when the window is gone.
     Frame grab();
 
+    // A picture that two reads in a row agree on, so that it cannot be
+    // caught half presented; for comparing pixel by pixel.
+    Frame grabSettled();
+
     // Polls the window until `accept` takes a frame or the time is up.
     std::optional<Frame> waitForFrame(const std::function<bool(const Frame&)>& accept,
                                       Millis timeout);
