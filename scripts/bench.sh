@@ -8,28 +8,13 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-bench"
 
-# Debian packages the build and the run need.
-needed=(cmake g++ make freeglut3-dev libgl-dev libbenchmark-dev)
+source "$root/scripts/packages.sh"
+# What every build needs, Google Benchmark, and an X server when there is no display.
+needed=("${BUILD_PACKAGES[@]}" libbenchmark-dev)
 if [[ -z "${DISPLAY:-}" ]]; then
     needed+=(xvfb)
 fi
-missing=()
-for package in "${needed[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$package")
-    fi
-done
-if ((${#missing[@]})); then
-    if [[ $(id -u) -eq 0 ]]; then
-        echo "bench: installing ${missing[*]}" >&2
-        apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-    else
-        echo "bench: missing Debian packages: ${missing[*]}" >&2
-        echo "bench: install them with: sudo apt-get install ${missing[*]}" >&2
-        exit 1
-    fi
-fi
+ensure_packages "${needed[@]}"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZQ_BUILD_BENCH=ON -DZQ_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" --target frame_bench -j"$(nproc)"
