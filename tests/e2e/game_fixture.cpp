@@ -33,32 +33,36 @@ Cells shifted(const Cells& cells, int rows, int cols) {
     return result;
 }
 
+namespace {
+
+struct Bounds {
+    int lowRow = kFieldSide, highRow = -1, leftCol = kFieldSide, rightCol = -1;
+};
+
+Bounds boundsOf(const Cells& cells) {
+    Bounds b;
+    for (const Cell& cell : cells) {
+        b.lowRow = std::min(b.lowRow, cell.row);
+        b.highRow = std::max(b.highRow, cell.row);
+        b.leftCol = std::min(b.leftCol, cell.col);
+        b.rightCol = std::max(b.rightCol, cell.col);
+    }
+    return b;
+}
+
+}  // namespace
+
 int lowestRow(const Cells& cells) {
-    int row = kFieldSide;
-    for (const Cell& cell : cells)
-        row = std::min(row, cell.row);
-    return row;
+    return boundsOf(cells).lowRow;
 }
-
 int highestRow(const Cells& cells) {
-    int row = -1;
-    for (const Cell& cell : cells)
-        row = std::max(row, cell.row);
-    return row;
+    return boundsOf(cells).highRow;
 }
-
 int leftmostCol(const Cells& cells) {
-    int col = kFieldSide;
-    for (const Cell& cell : cells)
-        col = std::min(col, cell.col);
-    return col;
+    return boundsOf(cells).leftCol;
 }
-
 int rightmostCol(const Cells& cells) {
-    int col = -1;
-    for (const Cell& cell : cells)
-        col = std::max(col, cell.col);
-    return col;
+    return boundsOf(cells).rightCol;
 }
 
 Cells normalised(const Cells& cells) {

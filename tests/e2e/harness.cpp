@@ -31,13 +31,21 @@ namespace {
     throw std::runtime_error(what + (errno ? std::string(": ") + std::strerror(errno) : ""));
 }
 
-// In a freshly forked child: die with the test process, so that nothing is
-// left behind even when the tests themselves crash.
-void dieWithParent(pid_t parent) {
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (getppid() != parent) {
-        _exit(127);
+// Forks a child that dies with the test process, so that nothing is left
+// behind even when the tests themselves crash. Returns as fork does.
+pid_t forkTiedChild() {
+    pid_t parent = getpid();
+    pid_t pid = fork();
+    if (pid < 0) {
+        fail("fork");
     }
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) {
+            _exit(127);
+        }
+    }
+    return pid;
 }
 
 void makePipe(int fds[2]) {
@@ -100,13 +108,8 @@ VirtualScreen::VirtualScreen(int width, int height) {
     int fds[2];
     makePipe(fds);
     std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-    pid_t parent = getpid();
-    pid_ = fork();
-    if (pid_ < 0) {
-        fail("fork");
-    }
+    pid_ = forkTiedChild();
     if (pid_ == 0) {
-        dieWithParent(parent);
         // The display number comes back on this descriptor, so it must
         // survive the exec; everything else stays closed.
         fcntl(fds[1], F_SETFD, 0);
@@ -163,13 +166,8 @@ ChildProcess::ChildProcess(const std::string& path, const EnvChanges& env) {
     std::string program = path;
     char* argv[] = {program.data(), nullptr};
 
-    pid_t parent = getpid();
-    pid_ = fork();
-    if (pid_ < 0) {
-        fail("fork");
-    }
+    pid_ = forkTiedChild();
     if (pid_ == 0) {
-        dieWithParent(parent);
         dup2(input[0], 0);
         dup2(output[1], 1);
         execve(path.c_str(), argv, envp.data());
