@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
@@ -197,13 +198,24 @@ void GameTest::TearDown() {
     screen_.reset();
 }
 
+std::vector<std::string> gameCommand() {
+    std::vector<std::string> command;
+    const char* launcher = std::getenv("ZQ_GAME_LAUNCHER");
+    if (launcher && *launcher) {
+        command.push_back(launcher);
+    }
+    const char* path = std::getenv("ZQ_GAME_PATH");
+    command.push_back(path && *path ? path : ZQ_GAME_PATH);
+    return command;
+}
+
 std::unique_ptr<ChildProcess> GameTest::launch(const EnvChanges& env) {
     EnvChanges all = {{"LC_ALL", std::string("C")}};
     for (const auto& [name, value] : env) {
         all[name] = value;
     }
     all["DISPLAY"] = screen_->name();
-    return std::make_unique<ChildProcess>(ZQ_GAME_PATH, all);
+    return std::make_unique<ChildProcess>(gameCommand(), all);
 }
 
 void GameTest::start(const std::optional<std::string>& input, const EnvChanges& env) {

@@ -11,6 +11,7 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "harness.h"
 
@@ -62,6 +63,11 @@ bool isOutlinedCell(const Frame& frame, Cell cell, Rgb fill, std::string* why);
 // Cells whose centre shows the block colour: the falling piece and every
 // landed block.
 Cells blockCells(const Frame& frame);
+
+// The command that starts the game: the program built with the tests, or the
+// one named by ZQ_GAME_PATH (an installed or packaged copy, say), run through
+// ZQ_GAME_LAUNCHER when that is set (wine, for the Windows build).
+std::vector<std::string> gameCommand();
 
 // Runs the real game on a private virtual screen; everything started is
 // stopped when the test ends, whatever its outcome.

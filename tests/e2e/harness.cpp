@@ -153,7 +153,7 @@ VirtualScreen::~VirtualScreen() {
 // ChildProcess
 //----------------------------------------------------------------------------
 
-ChildProcess::ChildProcess(const std::string& path, const EnvChanges& env) {
+ChildProcess::ChildProcess(const std::vector<std::string>& command, const EnvChanges& env) {
     int input[2], output[2];
     makePipe(input);
     makePipe(output);
@@ -163,14 +163,18 @@ ChildProcess::ChildProcess(const std::string& path, const EnvChanges& env) {
         envp.push_back(entry.data());
     }
     envp.push_back(nullptr);
-    std::string program = path;
-    char* argv[] = {program.data(), nullptr};
+    std::vector<std::string> words = command;
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
 
     pid_ = forkTiedChild();
     if (pid_ == 0) {
         dup2(input[0], 0);
         dup2(output[1], 1);
-        execve(path.c_str(), argv, envp.data());
+        execvpe(argv[0], argv.data(), envp.data());
         _exit(127);
     }
     close(input[0]);

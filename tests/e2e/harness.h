@@ -44,7 +44,9 @@ using EnvChanges = std::map<std::string, std::optional<std::string>>;
 // is inherited. Killed and reaped when the object goes, unless it has ended.
 class ChildProcess {
   public:
-    ChildProcess(const std::string& path, const EnvChanges& env);
+    // `command` is the program (found through PATH when it has no slash) and
+    // its arguments.
+    ChildProcess(const std::vector<std::string>& command, const EnvChanges& env);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
