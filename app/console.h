@@ -1,11 +1,32 @@
 // The console side of start-up: one prompt line out, one number in.
+//
+// The prompt's encoding is the one thing that differs between platforms: the
+// build takes console_posix.cpp or console_windows.cpp to provide
+// consolePrompt() and the helpers declared under their names below; the rest
+// lives in console.cpp and is the same everywhere.
 #pragma once
 
 #include <iosfwd>
 #include <string>
 
 // The prompt ("please enter the order") as the 12 bytes of its GBK encoding.
-extern const char kPromptGbk[];
+extern const char kPromptGbk[13];  // and the terminating NUL
+
+// The prompt in the console's own encoding; the GBK bytes themselves when the
+// encoding cannot be told or cannot hold the prompt.
+std::string consolePrompt();
+
+// Writes the prompt in the console's encoding, a newline, and flushes.
+void writePrompt(std::ostream& out);
+
+// Reads one int as formatted extraction does (leading white space skipped).
+// A number beyond the int range gives the nearest limit; input that holds no
+// number, or ends before one, gives `fallback`.
+int readOrder(std::istream& in, int fallback);
+
+//----------------------------------------------------------------------------
+// console_posix.cpp
+//----------------------------------------------------------------------------
 
 // The prompt in the given character set, converted from GBK; the GBK bytes
 // themselves when the set is unknown (empty) or cannot hold the prompt, as
@@ -17,10 +38,15 @@ std::string promptIn(const std::string& codeset);
 // as it was, so reading numbers is not affected.
 std::string consoleCodeset();
 
-// Writes the prompt in the console's encoding, a newline, and flushes.
-void writePrompt(std::ostream& out);
+//----------------------------------------------------------------------------
+// console_windows.cpp
+//----------------------------------------------------------------------------
 
-// Reads one int as formatted extraction does (leading white space skipped).
-// A number beyond the int range gives the nearest limit; input that holds no
-// number, or ends before one, gives `fallback`.
-int readOrder(std::istream& in, int fallback);
+// The code page of the console that standard output writes to; 0 when it
+// writes to no console (a pipe or a file).
+unsigned consoleCodePage();
+
+// The prompt in the given code page, converted from GBK; the GBK bytes
+// themselves for code page 936, for 0, and when the code page cannot hold
+// every character of the prompt.
+std::string promptInCodePage(unsigned codePage);

@@ -45,14 +45,14 @@ void drawFractal(int depth, float size, int pointsDown, float apexX, float apexY
     float third = size / 3;
     float secondX = pointsDown ? apexX - third : apexX + third;  // x of children 2 and 6
     float thirdX = pointsDown ? apexX + third : apexX - third;   // x of children 3 and 5
-    float near = offset(apexY, sign * (static_cast<double>(size) * kRoot3 / 3));
-    float far = offset(apexY, sign * (static_cast<double>(size) * kRoot3 * 2 / 3));
+    float nearY = offset(apexY, sign * (static_cast<double>(size) * kRoot3 / 3));
+    float farY = offset(apexY, sign * (static_cast<double>(size) * kRoot3 * 2 / 3));
     int outward = pointsDown ? 0 : 1;
     int inward = pointsDown ? 1 : 0;
-    drawFractal(depth + 1, third, outward, apexX, far);
-    drawFractal(depth + 1, third, outward, secondX, near);
-    drawFractal(depth + 1, third, outward, thirdX, near);
+    drawFractal(depth + 1, third, outward, apexX, farY);
+    drawFractal(depth + 1, third, outward, secondX, nearY);
+    drawFractal(depth + 1, third, outward, thirdX, nearY);
     drawFractal(depth + 1, third, inward, apexX, apexY);
-    drawFractal(depth + 1, third, inward, thirdX, near);
-    drawFractal(depth + 1, third, inward, secondX, near);
+    drawFractal(depth + 1, third, inward, thirdX, nearY);
+    drawFractal(depth + 1, third, inward, secondX, nearY);
 }

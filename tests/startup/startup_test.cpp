@@ -108,6 +108,7 @@ TEST(Startup, PromptIsWrittenInTheConsolesEncoding) {
         {{"LANG=C.UTF-8", "LC_ALL=C"}, kGbkPrompt},
         // Named but not installed: the name still says what the terminal shows.
         {{"LANG=xx_YY.UTF-8"}, kUtf8Prompt},
+        {{"LANG=xx_YY.UTF-8@euro"}, kUtf8Prompt},
         {{"LANG=xx_YY.GB18030"}, kGbkPrompt},
         {{"LANG=xx_YY.ISO-8859-1"}, kGbkPrompt},  // cannot hold it either
         {{"LANG=xx_YY"}, kGbkPrompt},
