@@ -1,0 +1,51 @@
+# Installing the game as a Debian system expects a game: the program in games/,
+# its manual page in section 6, a desktop entry and an icon for the menus, and
+# its documents; and a Debian package of exactly that (scripts/package.sh).
+# Tests, the benchmark and the static libraries are never installed.
+if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    return()
+endif()
+
+include(GNUInstallDirs)
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+set(zq_data ${PROJECT_SOURCE_DIR}/data)
+set(zq_out ${PROJECT_BINARY_DIR}/data)
+set(zq_doc ${CMAKE_INSTALL_DATADIR}/doc/zembrat-quillory)
+
+# The package's changelog names the version it was written for.
+file(STRINGS ${zq_data}/changelog zq_changelog_top LIMIT_COUNT 1)
+if(NOT zq_changelog_top MATCHES "^zembrat-quillory \\(${PROJECT_VERSION}\\) ")
+    message(FATAL_ERROR "data/changelog starts with \"${zq_changelog_top}\"; "
+        "add an entry for version ${PROJECT_VERSION}")
+endif()
+
+# The manual page and the changelog go in compressed, with no name or time in
+# the gzip header, so that the same sources give the same package.
+configure_file(${zq_data}/zembrat-quillory.6 ${zq_out}/zembrat-quillory.6 @ONLY)
+configure_file(${zq_data}/changelog ${zq_out}/changelog COPYONLY)
+find_program(ZQ_GZIP gzip REQUIRED)
+add_custom_command(
+    OUTPUT ${zq_out}/zembrat-quillory.6.gz ${zq_out}/changelog.gz
+    COMMAND ${ZQ_GZIP} -9nkf zembrat-quillory.6 changelog
+    DEPENDS ${zq_out}/zembrat-quillory.6 ${zq_out}/changelog
+    WORKING_DIRECTORY ${zq_out}
+    VERBATIM)
+add_custom_target(compressed_docs ALL
+    DEPENDS ${zq_out}/zembrat-quillory.6.gz ${zq_out}/changelog.gz)
+
+install(TARGETS zembrat-quillory RUNTIME DESTINATION games)
+# A stripped program needs no compiler notes either.
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
+            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/games/zembrat-quillory\" COMMAND_ERROR_IS_FATAL ANY)
+    endif()")
+install(FILES ${zq_out}/zembrat-quillory.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${zq_data}/zembrat-quillory.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${zq_data}/zembrat-quillory.svg
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${zq_data}/copyright ${zq_out}/changelog.gz
+    DESTINATION ${zq_doc})
+
