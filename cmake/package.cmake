@@ -49,3 +49,27 @@ install(FILES ${zq_data}/zembrat-quillory.svg
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${zq_data}/copyright ${zq_out}/changelog.gz
     DESTINATION ${zq_doc})
 
+# The Debian package.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME zembrat-quillory)
+set(CPACK_PACKAGE_VENDOR "Zembrat Quillory developers")
+set(CPACK_PACKAGE_CONTACT "Zembrat Quillory developers <zembrat-quillory@example.org>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # zembrat-quillory_<version>_<arch>.deb
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Depends comes from the libraries the program is linked against.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "falling-block puzzle over a coloured triangle figure")
+# CPack puts the summary above this.
+set(CPACK_PACKAGE_DESCRIPTION
+    "Pieces of four blocks, in seven shapes, fall one row a second onto a field of
+twenty by twenty cells; the player moves and turns them with four keys so
+that they fill whole rows, which then disappear. The game ends when a new
+piece has no room at the top.
+.
+Behind the field the game draws a coloured figure of nested triangles whose
+order is typed in the terminal before the window opens: a six-pointed star
+at order 2, a fine snowflake at the default order 6.")
+include(CPack)

@@ -36,3 +36,8 @@ ensure_packages() {
 
 # What building the game needs.
 BUILD_PACKAGES=(cmake make g++ freeglut3-dev libgl-dev libgl1-mesa-dri libglx-mesa0)
+
+# What building the Debian package needs (dpkg-shlibdeps, and file, through
+# which CPack finds the programs to look at), and what checking it needs.
+DEB_PACKAGES=(dpkg-dev file)
+DEB_CHECK_PACKAGES=(lintian desktop-file-utils mandoc)
