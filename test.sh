@@ -5,12 +5,17 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
-ensure_packages "${BUILD_PACKAGES[@]}" googletest libgtest-dev xvfb libx11-dev libxtst-dev
+ensure_packages "${BUILD_PACKAGES[@]}" googletest libgtest-dev xvfb libx11-dev libxtst-dev \
+    "${DEB_PACKAGES[@]}" "${DEB_CHECK_PACKAGES[@]}"
 
 jobs=$(nproc)
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Release
 cmake --build build-test -j "$jobs"
 (cd build-test && ctest --output-on-failure -j "$jobs")
+
+# The Debian package (build-package), checked file by file and opened in a
+# window by the real-window suite.
+tests/package/check.sh build-test/tests/e2e/e2e_tests
 
 # Sanitizer stage: the unit, start-up and fuzz tests again, built with
 # AddressSanitizer and UndefinedBehaviorSanitizer, and the real program played
