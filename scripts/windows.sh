@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# Cross-builds the game for 64-bit Windows as one file that needs no DLL of
+# its own, build-windows/zembrat-quillory.exe, with Debian's MinGW-w64, and
+# then plays it through Wine in the real-window suite (ctest label windows).
+#
+#   scripts/windows.sh              build, then check under Wine
+#   scripts/windows.sh --no-check   build only
+#
+# Installs what it needs from Debian's packages when it is missing. freeglut
+# is built from Debian's source package, fetched with apt into build-windows/
+# without touching the system's apt set-up.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/packages.sh
+
+check=yes
+case "${1:-}" in
+    "") ;;
+    --no-check) check=no ;;
+    *)
+        echo "usage: scripts/windows.sh [--no-check]" >&2
+        exit 2
+        ;;
+esac
+
+out=$PWD/build-windows
+host=x86_64-w64-mingw32
+toolchain=$PWD/cmake/mingw-w64.cmake
+jobs=$(nproc)
+mkdir -p "$out/logs"
+
+# run LOG COMMAND...: runs the command with its output in build-windows/logs,
+# shown only when it fails.
+run() {
+    local log=$out/logs/$1
+    shift
+    if ! "$@" >"$log" 2>&1; then
+        tail -n 40 "$log" >&2
+        echo "failed: $* (whole log: $log)" >&2
+        exit 1
+    fi
+}
+
+# The deb-src twin of every source the system's apt reads, in both the
+# one-line and the deb822 form.
+write_source_lists() {
+    local parts=$1 file
+    : >"$parts/src.list"
+    : >"$parts/src.sources"
+    for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        [ -f "$file" ] && sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$file" >>"$parts/src.list"
+    done
+    for file in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$file" ] && { sed 's/^Types:.*/Types: deb-src/' "$file"; echo; } >>"$parts/src.sources"
+    done
+}
+
+fetch_freeglut_source() {
+    local apt=$out/apt
+    if ls "$apt"/source/freeglut_*.orig.tar.* >/dev/null 2>&1; then
+        return 0
+    fi
+    echo "Fetching freeglut's source from Debian" >&2
+    mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/parts" "$apt/source"
+    write_source_lists "$apt/parts"
+    local options=(-o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$apt/parts"
+        -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache"
+        -o "APT::Sandbox::User=$(id -un)")
+    # A third-party source without a deb-src side only warns here; what
+    # counts is whether freeglut's source comes.
+    apt-get "${options[@]}" update >"$out/logs/apt-update.log" 2>&1 || true
+    (cd "$apt/source" && apt-get "${options[@]}" source --download-only freeglut) \
+        >"$out/logs/apt-source.log" 2>&1 || {
+        cat "$out/logs/apt-update.log" "$out/logs/apt-source.log" >&2
+        echo "Could not fetch freeglut's source package: the build needs Debian's" >&2
+        echo "source archive (deb-src) to be reachable." >&2
+        exit 1
+    }
+}
+
+build_freeglut() {
+    local prefix=$out/freeglut
+    if [ -f "$prefix/lib/libglut.a" ]; then
+        return 0
+    fi
+    fetch_freeglut_source
+    echo "Building freeglut for Windows (static)" >&2
+    rm -rf "$out/freeglut-src" "$out/freeglut-build"
+    mkdir -p "$out/freeglut-src"
+    tar -xf "$(ls "$out"/apt/source/freeglut_*.orig.tar.* | head -n 1)" \
+        -C "$out/freeglut-src" --strip-components=1
+    run freeglut-configure.log cmake -S "$out/freeglut-src" -B "$out/freeglut-build" \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$prefix" \
+        -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON \
+        -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_REPLACE_GLUT=ON
+    run freeglut-build.log cmake --build "$out/freeglut-build" -j "$jobs"
+    run freeglut-install.log cmake --install "$out/freeglut-build"
+}
+
+build_game() {
+    echo "Building zembrat-quillory.exe" >&2
+    run game-configure.log cmake -S . -B "$out/game" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_FIND_ROOT_PATH="$out/freeglut" -DCMAKE_BUILD_TYPE=Release -DZQ_BUILD_TESTS=OFF
+    run game-build.log cmake --build "$out/game" -j "$jobs"
+    "$host-strip" -o "$out/zembrat-quillory.exe" "$out/game/app/zembrat-quillory.exe"
+}
+
+# The .exe may import only DLLs that every Windows has.
+check_imports() {
+    local dll unexpected=()
+    while read -r dll; do
+        case "${dll^^}" in
+            KERNEL32.DLL | USER32.DLL | GDI32.DLL | OPENGL32.DLL | WINMM.DLL | ADVAPI32.DLL | \
+                MSVCRT.DLL) ;;
+            *) unexpected+=("$dll") ;;
+        esac
+    done < <("$host-objdump" -p "$out/zembrat-quillory.exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
+    if [ ${#unexpected[@]} -ne 0 ]; then
+        echo "zembrat-quillory.exe imports DLLs a Windows machine may not have: ${unexpected[*]}" >&2
+        exit 1
+    fi
+}
+
+ensure_packages cmake make g++-mingw-w64-x86-64 mingw-w64-tools
+build_freeglut
+build_game
+check_imports
+echo "Built $out/zembrat-quillory.exe ($(stat -c %s "$out/zembrat-quillory.exe") bytes)" >&2
+[ "$check" = yes ] || exit 0
+
+# The check: the real-window suite, built natively, starts the .exe through
+# Wine on its own virtual screens, next to the native game it is compared
+# with.
+ensure_packages "${BUILD_PACKAGES[@]}" googletest libgtest-dev xvfb libx11-dev libxtst-dev \
+    wine wine64
+export WINEPREFIX=$out/wine WINEDEBUG=-all
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Preparing a Wine prefix in $WINEPREFIX" >&2
+    # No Mono or Gecko: the game needs neither, and their installers ask.
+    WINEDLLOVERRIDES="mscoree,mshtml=" run wineboot.log env -u DISPLAY wineboot -i
+fi
+echo "Building the real-window suite" >&2
+run check-configure.log cmake -S . -B "$out/check" -DCMAKE_BUILD_TYPE=Release \
+    -DZQ_WINDOWS_EXE="$out/zembrat-quillory.exe"
+run check-build.log cmake --build "$out/check" -j "$jobs" --target e2e_tests
+cd "$out/check"
+ctest -L windows --output-on-failure
