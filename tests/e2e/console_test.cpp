@@ -87,42 +87,6 @@ class OrderInputTest : public GameTest, public ::testing::WithParamInterface<Inp
     }
 };
 
-// Every pixel outside the blocks (whose fall depends on timing) is the same.
-::testing::AssertionResult sameBackground(const Frame& a, const Frame& b) {
-    std::vector<bool> masked(static_cast<size_t>(a.width()) * a.height(), false);
-    double w = a.width() / static_cast<double>(kFieldSide);
-    double h = a.height() / static_cast<double>(kFieldSide);
-    for (const Cells& blocks : {blockCells(a), blockCells(b)}) {
-        for (const Cell& cell : blocks) {
-            int left = static_cast<int>(cell.col * w) - 2;
-            int right = static_cast<int>((cell.col + 1) * w) + 2;
-            int top = a.height() - static_cast<int>((cell.row + 1) * h) - 2;
-            int bottom = a.height() - static_cast<int>(cell.row * h) + 2;
-            for (int y = std::max(top, 0); y < std::min(bottom, a.height()); ++y) {
-                for (int x = std::max(left, 0); x < std::min(right, a.width()); ++x) {
-                    masked[static_cast<size_t>(y) * a.width() + x] = true;
-                }
-            }
-        }
-    }
-    int differing = 0;
-    std::ostringstream first;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            if (!masked[static_cast<size_t>(y) * a.width() + x] && a.at(x, y) != b.at(x, y)) {
-                if (differing++ == 0) {
-                    first << "first at (" << x << "," << y << "): " << a.at(x, y) << " vs "
-                          << b.at(x, y);
-                }
-            }
-        }
-    }
-    if (differing) {
-        return ::testing::AssertionFailure() << differing << " pixels differ, " << first.str();
-    }
-    return ::testing::AssertionSuccess();
-}
-
 // The window opens whatever is typed, and the figure shows the order that
 // was understood.
 TEST_P(OrderInputTest, WindowOpensWithTheOrderUnderstood) {

@@ -163,6 +163,41 @@ bool isOutlinedCell(const Frame& frame, Cell cell, Rgb fill, std::string* why) {
     return true;
 }
 
+::testing::AssertionResult sameBackground(const Frame& a, const Frame& b) {
+    std::vector<bool> masked(static_cast<size_t>(a.width()) * a.height(), false);
+    double w = a.width() / static_cast<double>(kFieldSide);
+    double h = a.height() / static_cast<double>(kFieldSide);
+    for (const Cells& blocks : {blockCells(a), blockCells(b)}) {
+        for (const Cell& cell : blocks) {
+            int left = static_cast<int>(cell.col * w) - 2;
+            int right = static_cast<int>((cell.col + 1) * w) + 2;
+            int top = a.height() - static_cast<int>((cell.row + 1) * h) - 2;
+            int bottom = a.height() - static_cast<int>(cell.row * h) + 2;
+            for (int y = std::max(top, 0); y < std::min(bottom, a.height()); ++y) {
+                for (int x = std::max(left, 0); x < std::min(right, a.width()); ++x) {
+                    masked[static_cast<size_t>(y) * a.width() + x] = true;
+                }
+            }
+        }
+    }
+    int differing = 0;
+    std::ostringstream first;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            if (!masked[static_cast<size_t>(y) * a.width() + x] && a.at(x, y) != b.at(x, y)) {
+                if (differing++ == 0) {
+                    first << "first at (" << x << "," << y << "): " << a.at(x, y) << " vs "
+                          << b.at(x, y);
+                }
+            }
+        }
+    }
+    if (differing) {
+        return ::testing::AssertionFailure() << differing << " pixels differ, " << first.str();
+    }
+    return ::testing::AssertionSuccess();
+}
+
 Cells blockCells(const Frame& frame) {
     Cells cells;
     for (int row = 0; row < kFieldSide; ++row) {
@@ -209,17 +244,25 @@ std::vector<std::string> gameCommand() {
     return command;
 }
 
-std::unique_ptr<ChildProcess> GameTest::launch(const EnvChanges& env) {
+std::string pipedPrompt() {
+    const std::string program = gameCommand().back();
+    bool windows = program.size() > 4 && program.compare(program.size() - 4, 4, ".exe") == 0;
+    return kPromptGbk.substr(0, kPromptGbk.size() - 1) + (windows ? "\r\n" : "\n");
+}
+
+std::unique_ptr<ChildProcess> GameTest::launch(const EnvChanges& env,
+                                               const std::vector<std::string>& command) {
     EnvChanges all = {{"LC_ALL", std::string("C")}};
     for (const auto& [name, value] : env) {
         all[name] = value;
     }
     all["DISPLAY"] = screen_->name();
-    return std::make_unique<ChildProcess>(gameCommand(), all);
+    return std::make_unique<ChildProcess>(command, all);
 }
 
-void GameTest::start(const std::optional<std::string>& input, const EnvChanges& env) {
-    game_ = launch(env);
+void GameTest::start(const std::optional<std::string>& input, const EnvChanges& env,
+                     const std::vector<std::string>& command) {
+    game_ = launch(env, command);
     if (input) {
         game_->writeInput(*input);
     }

@@ -26,6 +26,10 @@ constexpr int kFieldSide = 20;  // columns and rows of the visible field
 // whose locale says nothing else gets, and all it ever gets.
 inline const std::string kPromptGbk = "\xC7\xEB\xCA\xE4\xC8\xEB\xBD\xD7\xCA\xFD\xA1\xA3\n";
 
+// The prompt line as the game under test writes it to a pipe: GBK, ended by
+// the newline of its platform's text mode (CR LF for the Windows build).
+std::string pipedPrompt();
+
 constexpr Rgb kWhite = {255, 255, 255};
 constexpr Rgb kBlack = {0, 0, 0};
 constexpr Rgb kFloorColour = {102, 77, 255};  // (0.4, 0.3, 1.0)
@@ -56,6 +60,10 @@ const Cells kFirstPiece = {{19, 9}, {18, 8}, {18, 9}, {18, 10}};
 Rgb clipPixel(const Frame& frame, double x, double y);
 Rgb cellCentre(const Frame& frame, Cell cell);
 
+// Every pixel outside the blocks of either frame (whose fall depends on
+// timing) is the same in both.
+::testing::AssertionResult sameBackground(const Frame& a, const Frame& b);
+
 // True when the cell is filled with `fill` and outlined in black; otherwise
 // false with the reason in `why`.
 bool isOutlinedCell(const Frame& frame, Cell cell, Rgb fill, std::string* why);
@@ -69,6 +77,9 @@ Cells blockCells(const Frame& frame);
 // ZQ_GAME_LAUNCHER when that is set (wine, for the Windows build).
 std::vector<std::string> gameCommand();
 
+// The game built natively with the tests, whatever the suite runs.
+inline const std::vector<std::string> kNativeGame = {ZQ_GAME_PATH};
+
 // Runs the real game on a private virtual screen; everything started is
 // stopped when the test ends, whatever its outcome.
 class GameTest : public ::testing::Test {
@@ -78,13 +89,14 @@ class GameTest : public ::testing::Test {
 
     // Starts the game without touching its console. `env` adds to or
     // overrides a locale-free environment (LC_ALL=C unless given).
-    std::unique_ptr<ChildProcess> launch(const EnvChanges& env = {});
+    std::unique_ptr<ChildProcess> launch(const EnvChanges& env = {},
+                                         const std::vector<std::string>& command = gameCommand());
 
     // Starts the game, types `input` (or nothing) and closes its console
     // input, then waits for the window and its first frame. Fails the test
     // when they do not come.
     void start(const std::optional<std::string>& input = std::string("2\n"),
-               const EnvChanges& env = {});
+               const EnvChanges& env = {}, const std::vector<std::string>& command = gameCommand());
 
     // Waits for the game's window and a first frame on it (the floor drawn).
     ::testing::AssertionResult awaitWindow(Millis timeout = Millis(20000));

@@ -410,7 +410,7 @@ TEST_F(PlayTest, StackReachingTheTopEndsTheGameWithStatusOne) {
     EXPECT_GE(tallest, 15);
     EXPECT_FALSE(x_->windowExists(window_));
     EXPECT_FALSE(x_->findWindow(kTitle));
-    EXPECT_EQ(game_->output(), kPromptGbk) << "the end of the game must write nothing";
+    EXPECT_EQ(game_->output(), pipedPrompt()) << "the end of the game must write nothing";
 }
 
 }  // namespace
