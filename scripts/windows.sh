@@ -48,10 +48,15 @@ write_source_lists() {
     : >"$parts/src.list"
     : >"$parts/src.sources"
     for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-        [ -f "$file" ] && sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$file" >>"$parts/src.list"
+        if [ -f "$file" ]; then
+            sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$file" >>"$parts/src.list"
+        fi
     done
     for file in /etc/apt/sources.list.d/*.sources; do
-        [ -f "$file" ] && { sed 's/^Types:.*/Types: deb-src/' "$file"; echo; } >>"$parts/src.sources"
+        if [ -f "$file" ]; then
+            sed 's/^Types:.*/Types: deb-src/' "$file" >>"$parts/src.sources"
+            echo >>"$parts/src.sources"  # stanzas are separated by a blank line
+        fi
     done
 }
 
