@@ -1,6 +1,8 @@
 // The window itself and what its first frame shows, before any key.
 #include <sys/wait.h>
 
+#include <cstdlib>
+
 #include "game_fixture.h"
 
 namespace e2e {
@@ -38,8 +40,12 @@ TEST_F(WindowTest, HasItsTitleSizeAndPosition) {
     ASSERT_TRUE(geometry);
     EXPECT_EQ(geometry->width, kWindowWidth);
     EXPECT_EQ(geometry->height, kWindowHeight);
-    EXPECT_EQ(geometry->x, 400);
-    EXPECT_EQ(geometry->y, 100);
+    // Through a launcher (Wine) the frame round the client area moves it a
+    // little; the native game is placed to the pixel.
+    const char* launcher = std::getenv("ZQ_GAME_LAUNCHER");
+    const int slack = launcher && *launcher ? 40 : 0;
+    EXPECT_NEAR(geometry->x, 400, slack);
+    EXPECT_NEAR(geometry->y, 100, slack);
 }
 
 TEST_F(WindowTest, FirstFrameShowsFloorPieceAndFigureOnWhite) {

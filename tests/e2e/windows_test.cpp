@@ -29,19 +29,6 @@ TEST_F(WindowsBuild, PromptOnAPipeIsGbkEndedByCrLf) {
     EXPECT_EQ(game_->output(), expected);
 }
 
-// The client area has the window's size to the pixel; Wine's frame round it
-// moves it a little away from (400, 100).
-TEST_F(WindowsBuild, WindowHasItsTitleAndSize) {
-    start("2\n");
-    EXPECT_EQ(x_->title(window_), kTitle);
-    auto geometry = x_->geometry(window_);
-    ASSERT_TRUE(geometry);
-    EXPECT_EQ(geometry->width, kWindowWidth);
-    EXPECT_EQ(geometry->height, kWindowHeight);
-    EXPECT_NEAR(geometry->x, 400, 40);
-    EXPECT_NEAR(geometry->y, 100, 40);
-}
-
 TEST_F(WindowsBuild, FirstFrameMatchesTheNativeGame) {
     start("2\n");
     Frame windows = grabSettled();
