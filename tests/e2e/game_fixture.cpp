@@ -244,10 +244,13 @@ std::vector<std::string> gameCommand() {
     return command;
 }
 
-std::string pipedPrompt() {
+bool testsTheWindowsBuild() {
     const std::string program = gameCommand().back();
-    bool windows = program.size() > 4 && program.compare(program.size() - 4, 4, ".exe") == 0;
-    return kPromptGbk.substr(0, kPromptGbk.size() - 1) + (windows ? "\r\n" : "\n");
+    return program.size() > 4 && program.compare(program.size() - 4, 4, ".exe") == 0;
+}
+
+std::string pipedPrompt() {
+    return kPromptGbk.substr(0, kPromptGbk.size() - 1) + (testsTheWindowsBuild() ? "\r\n" : "\n");
 }
 
 std::unique_ptr<ChildProcess> GameTest::launch(const EnvChanges& env,

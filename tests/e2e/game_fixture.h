@@ -26,6 +26,10 @@ constexpr int kFieldSide = 20;  // columns and rows of the visible field
 // whose locale says nothing else gets, and all it ever gets.
 inline const std::string kPromptGbk = "\xC7\xEB\xCA\xE4\xC8\xEB\xBD\xD7\xCA\xFD\xA1\xA3\n";
 
+// True when the game under test is the Windows build (an .exe, run through
+// Wine).
+bool testsTheWindowsBuild();
+
 // The prompt line as the game under test writes it to a pipe: GBK, ended by
 // the newline of its platform's text mode (CR LF for the Windows build).
 std::string pipedPrompt();

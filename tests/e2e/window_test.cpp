@@ -1,8 +1,6 @@
 // The window itself and what its first frame shows, before any key.
 #include <sys/wait.h>
 
-#include <cstdlib>
-
 #include "game_fixture.h"
 
 namespace e2e {
@@ -40,10 +38,9 @@ TEST_F(WindowTest, HasItsTitleSizeAndPosition) {
     ASSERT_TRUE(geometry);
     EXPECT_EQ(geometry->width, kWindowWidth);
     EXPECT_EQ(geometry->height, kWindowHeight);
-    // Through a launcher (Wine) the frame round the client area moves it a
-    // little; the native game is placed to the pixel.
-    const char* launcher = std::getenv("ZQ_GAME_LAUNCHER");
-    const int slack = launcher && *launcher ? 40 : 0;
+    // Wine's frame round the client area moves it a little; the native game
+    // is placed to the pixel.
+    const int slack = testsTheWindowsBuild() ? 40 : 0;
     EXPECT_NEAR(geometry->x, 400, slack);
     EXPECT_NEAR(geometry->y, 100, slack);
 }
