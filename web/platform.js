@@ -1,0 +1,318 @@
+// The browser's stand-ins for what the desktop gets from its OpenGL 1.1 and
+// its GLUT, linked into the web build with --js-library. The C++ calls the
+// same functions on every platform; here they run on the plain WebGL context
+// that Emscripten's GLUT creates for the canvas.
+//
+// Drawing: immediate-mode triangles, rectangles and polygons are collected,
+// in the order they are given, into one vertex array that goes to WebGL in a
+// single draw call per 30,000 vertices; it is drawn when something else has
+// to reach the screen in order (a clear, client arrays, the buffer swap).
+// Line loops and strips become filled quads as wide as glLineWidth asks,
+// because WebGL draws lines one pixel wide only. Colours are clamped to 0..1
+// where they are drawn, as GL clamps them.
+//
+// Keys: GLUT's keyboard callback gets the character the key typed, as on the
+// desktop, so a capital letter from Shift or Caps Lock stays a capital.
+//
+// Standard input: main reads it as on the desktop. The first read waits
+// (through Asyncify) for the line the page hands over, Module.readLine; that
+// line, a newline and the end of input are all the program ever reads.
+
+var LibraryWebPlatform = {
+  // The state a desktop driver would keep: the current colour and line width,
+  // the primitive being built between glBegin and glEnd, the collected
+  // vertices, and the client arrays.
+  $GL11__deps: ['$GL'],
+  $GL11: {
+    kBatchVertices: 30000,
+    kFloatsPerVertex: 5,  // x, y, r, g, b
+    program: null,
+    batchBuffer: null,
+    vertexBuffer: null,
+    colourBuffer: null,
+    batch: null,          // Float32Array of kBatchVertices vertices
+    batchCount: 0,        // vertices collected
+    colour: [1, 1, 1],
+    lineWidth: 1,
+    mode: -1,             // the glBegin mode, -1 outside glBegin/glEnd
+    primitive: [],        // x, y, r, g, b of each vertex since glBegin
+    arrays: {vertex: false, colour: false},
+    vertexPointer: {size: 4, stride: 0, ptr: 0},
+    colourPointer: {size: 4, stride: 0, ptr: 0},
+
+    // Compiles the one shader pair on first use: positions as given (no
+    // matrices are ever set), colours clamped.
+    setUp: function() {
+      var gl = GLctx;
+      var compile = function(type, source) {
+        var shader = gl.createShader(type);
+        gl.shaderSource(shader, source);
+        gl.compileShader(shader);
+        return shader;
+      };
+      var program = gl.createProgram();
+      gl.attachShader(program, compile(gl.VERTEX_SHADER,
+        'attribute vec4 position; attribute vec4 colour; varying vec4 shade;' +
+        'void main() { gl_Position = position; shade = clamp(colour, 0.0, 1.0); }'));
+      gl.attachShader(program, compile(gl.FRAGMENT_SHADER,
+        'precision mediump float; varying vec4 shade;' +
+        'void main() { gl_FragColor = shade; }'));
+      gl.bindAttribLocation(program, 0, 'position');
+      gl.bindAttribLocation(program, 1, 'colour');
+      gl.linkProgram(program);
+      gl.useProgram(program);
+      gl.enableVertexAttribArray(0);
+      gl.enableVertexAttribArray(1);
+      GL11.program = program;
+      GL11.batchBuffer = gl.createBuffer();
+      GL11.vertexBuffer = gl.createBuffer();
+      GL11.colourBuffer = gl.createBuffer();
+      GL11.batch = new Float32Array(GL11.kBatchVertices * GL11.kFloatsPerVertex);
+    },
+
+    // Draws the collected triangles and empties the collection.
+    flush: function() {
+      if (GL11.batchCount === 0) return;
+      var gl = GLctx;
+      var stride = GL11.kFloatsPerVertex * 4;
+      gl.bindBuffer(gl.ARRAY_BUFFER, GL11.batchBuffer);
+      gl.bufferData(gl.ARRAY_BUFFER,
+                    GL11.batch.subarray(0, GL11.batchCount * GL11.kFloatsPerVertex),
+                    gl.STREAM_DRAW);
+      gl.vertexAttribPointer(0, 2, gl.FLOAT, false, stride, 0);
+      gl.vertexAttribPointer(1, 3, gl.FLOAT, false, stride, 8);
+      gl.drawArrays(gl.TRIANGLES, 0, GL11.batchCount);
+      GL11.batchCount = 0;
+    },
+
+    // Adds one triangle; a full collection is drawn first. Every triangle
+    // fits whole, so a draw call never splits one.
+    triangle: function(a, b, c) {
+      if (!GL11.program) GL11.setUp();
+      if (GL11.batchCount + 3 > GL11.kBatchVertices) GL11.flush();
+      var batch = GL11.batch;
+      var at = GL11.batchCount * GL11.kFloatsPerVertex;
+      batch.set(a, at);
+      batch.set(b, at + 5);
+      batch.set(c, at + 10);
+      GL11.batchCount += 3;
+    },
+
+    // A filled quad, corners in order round it.
+    quad: function(a, b, c, d) {
+      GL11.triangle(a, b, c);
+      GL11.triangle(a, c, d);
+    },
+
+    // A segment as wide lines are drawn without antialiasing: shifted
+    // vertically by half the width on each side when it runs more across
+    // than up, horizontally otherwise. Ends as given.
+    segment: function(from, to) {
+      var canvas = Module['canvas'];
+      var dx = (to[0] - from[0]) * canvas.width;
+      var dy = (to[1] - from[1]) * canvas.height;
+      var half = GL11.lineWidth / 2;
+      var ox = 0, oy = 0;
+      if (Math.abs(dx) >= Math.abs(dy)) {
+        oy = half * 2 / canvas.height;
+      } else {
+        ox = half * 2 / canvas.width;
+      }
+      var corner = function(v, sign) {
+        return [v[0] + sign * ox, v[1] + sign * oy, v[2], v[3], v[4]];
+      };
+      GL11.quad(corner(from, -1), corner(to, -1), corner(to, 1), corner(from, 1));
+    },
+
+    // One primitive, complete at glEnd.
+    emit: function(mode, v) {
+      var n = v.length;
+      switch (mode) {
+        case 0x0004:  // GL_TRIANGLES
+          for (var i = 0; i + 2 < n; i += 3) GL11.triangle(v[i], v[i + 1], v[i + 2]);
+          break;
+        case 0x0006:  // GL_TRIANGLE_FAN
+        case 0x0009:  // GL_POLYGON, convex, so drawn as a fan
+          for (var i = 1; i + 1 < n; i++) GL11.triangle(v[0], v[i], v[i + 1]);
+          break;
+        case 0x0001:  // GL_LINES
+          for (var i = 0; i + 1 < n; i += 2) GL11.segment(v[i], v[i + 1]);
+          break;
+        case 0x0002:  // GL_LINE_LOOP
+        case 0x0003:  // GL_LINE_STRIP
+          for (var i = 0; i + 1 < n; i++) GL11.segment(v[i], v[i + 1]);
+          if (mode === 0x0002 && n > 2) GL11.segment(v[n - 1], v[0]);
+          break;
+      }
+    },
+  },
+
+  // glColor3f: the colour of the vertices that follow, also inside glBegin.
+  glColor3f__deps: ['$GL11'],
+  glColor3f: function(r, g, b) {
+    GL11.colour = [r, g, b];
+  },
+
+  // glBegin: starts collecting the vertices of one primitive.
+  glBegin__deps: ['$GL11'],
+  glBegin: function(mode) {
+    GL11.mode = mode;
+    GL11.primitive = [];
+  },
+
+  // glVertex2f: one vertex with the current colour.
+  glVertex2f__deps: ['$GL11'],
+  glVertex2f: function(x, y) {
+    var c = GL11.colour;
+    GL11.primitive.push([x, y, c[0], c[1], c[2]]);
+  },
+
+  // glEnd: hands the finished primitive to the collection.
+  glEnd__deps: ['$GL11'],
+  glEnd: function() {
+    GL11.emit(GL11.mode, GL11.primitive);
+    GL11.mode = -1;
+    GL11.primitive = [];
+  },
+
+  // glRectf: the rectangle as GL defines it, a polygon from (x1, y1) round to
+  // (x1, y2), in the current colour.
+  glRectf__deps: ['$GL11'],
+  glRectf: function(x1, y1, x2, y2) {
+    var c = GL11.colour;
+    GL11.quad([x1, y1, c[0], c[1], c[2]], [x2, y1, c[0], c[1], c[2]],
+              [x2, y2, c[0], c[1], c[2]], [x1, y2, c[0], c[1], c[2]]);
+  },
+
+  // glLineWidth: the width of the quads that stand in for lines.
+  glLineWidth__deps: ['$GL11'],
+  glLineWidth: function(width) {
+    GL11.lineWidth = width;
+  },
+
+  // glClear: draws what was collected before, so that it is cleared too.
+  glClear__deps: ['$GL11'],
+  glClear: function(mask) {
+    GL11.flush();
+    GLctx.clear(mask);
+  },
+
+  // glFlush: what was collected goes to WebGL.
+  glFlush__deps: ['$GL11'],
+  glFlush: function() {
+    GL11.flush();
+    GLctx.flush();
+  },
+
+  // glEnableClientState / glDisableClientState: GL_VERTEX_ARRAY and
+  // GL_COLOR_ARRAY, read by glDrawArrays.
+  glEnableClientState__deps: ['$GL11'],
+  glEnableClientState: function(array) {
+    if (array === 0x8074) GL11.arrays.vertex = true;
+    if (array === 0x8076) GL11.arrays.colour = true;
+  },
+  glDisableClientState__deps: ['$GL11'],
+  glDisableClientState: function(array) {
+    if (array === 0x8074) GL11.arrays.vertex = false;
+    if (array === 0x8076) GL11.arrays.colour = false;
+  },
+
+  // glVertexPointer / glColorPointer: where the arrays lie in the program's
+  // memory; GL_FLOAT only, stride 0 for tightly packed.
+  glVertexPointer__deps: ['$GL11'],
+  glVertexPointer: function(size, type, stride, ptr) {
+    GL11.vertexPointer = {size: size, stride: stride || size * 4, ptr: ptr};
+  },
+  glColorPointer__deps: ['$GL11'],
+  glColorPointer: function(size, type, stride, ptr) {
+    GL11.colourPointer = {size: size, stride: stride || size * 4, ptr: ptr};
+  },
+
+  // glDrawArrays: triangles straight from the client arrays, after what was
+  // collected before them; without a colour array, in the current colour.
+  glDrawArrays__deps: ['$GL11'],
+  glDrawArrays: function(mode, first, count) {
+    if (!GL11.arrays.vertex || count <= 0) return;
+    if (!GL11.program) GL11.setUp();
+    GL11.flush();
+    var gl = GLctx;
+    var upload = function(buffer, pointer, location) {
+      var start = pointer.ptr + first * pointer.stride;
+      var length = (count - 1) * pointer.stride + pointer.size * 4;
+      gl.bindBuffer(gl.ARRAY_BUFFER, buffer);
+      gl.bufferData(gl.ARRAY_BUFFER, HEAPU8.subarray(start, start + length), gl.STREAM_DRAW);
+      gl.vertexAttribPointer(location, pointer.size, gl.FLOAT, false, pointer.stride, 0);
+    };
+    upload(GL11.vertexBuffer, GL11.vertexPointer, 0);
+    if (GL11.arrays.colour) {
+      upload(GL11.colourBuffer, GL11.colourPointer, 1);
+    } else {
+      gl.disableVertexAttribArray(1);
+      gl.vertexAttrib4f(1, GL11.colour[0], GL11.colour[1], GL11.colour[2], 1);
+    }
+    gl.drawArrays(mode, 0, count);
+    gl.enableVertexAttribArray(1);
+  },
+
+  // glutSwapBuffers: the frame is complete, so everything collected is drawn;
+  // the browser presents it when the callback returns.
+  glutSwapBuffers__deps: ['$GL11'],
+  glutSwapBuffers: function() {
+    GL11.flush();
+  },
+
+  // glutInit: GLUT's start without its mouse and touch handling, and with
+  // keys taken by the character typed. When the program ends the canvas is
+  // left as it is, so its last frame stays in sight.
+  glutInit__deps: ['$GLUT', '$Browser'],
+  glutInit: function(argcp, argv) {
+    GLUT.initTime = Date.now();
+    var canvas = Module['canvas'];
+    // Keys with a name of their own that still type a character.
+    var named = {Enter: 13, Escape: 27, Backspace: 8, Delete: 127};
+    var onKeydown = function(event) {
+      if (event.ctrlKey || event.altKey || event.metaKey) return;  // the browser's shortcuts
+      event.preventDefault();  // no scrolling, no typing anywhere else
+      var code = event.key.length === 1 ? event.key.charCodeAt(0) : named[event.key];
+      if (code !== undefined && code < 256 && GLUT.keyboardFunc) {
+        {{{ makeDynCall('viii', 'GLUT.keyboardFunc') }}}(code, Browser.mouseX, Browser.mouseY);
+      }
+    };
+    canvas.addEventListener('keydown', onKeydown);
+    __ATEXIT__.push(function() {
+      canvas.removeEventListener('keydown', onKeydown);
+    });
+  },
+
+  // Standard input, filled from Module.readLine: the line typed, a newline,
+  // then the end of input.
+  $WebStdin__deps: ['$Asyncify', '$callUserCallback'],
+  $WebStdin__postset: 'Module["stdin"] = WebStdin.read;',
+  $WebStdin: {
+    pending: null,  // bytes still to read; null until the page gave its line
+
+    // Module.stdin: one byte, null at the end. The first call sleeps until
+    // the line comes and is made again when the program wakes, through the
+    // same path, so handleSleep is called again to finish waking it.
+    read: function() {
+      if (WebStdin.pending === null || Asyncify.state === Asyncify.State.Rewinding) {
+        Asyncify.handleSleep(function(wakeUp) {
+          Module['readLine'](function(line) {
+            WebStdin.pending = Array.from(new TextEncoder().encode(line + '\n'));
+            // Waking runs main on to glutMainLoop, which ends it the
+            // way an event callback ends.
+            callUserCallback(function() { wakeUp(0); });
+          });
+        });
+        if (WebStdin.pending === null) return undefined;  // asleep: nothing read
+      }
+      return WebStdin.pending.length > 0 ? WebStdin.pending.shift() : null;
+    },
+  },
+};
+
+autoAddDeps(LibraryWebPlatform, '$GL11');
+mergeInto(LibraryManager.library, LibraryWebPlatform);
+// Reading a file descriptor is what brings in standard input from the page.
+var fdReadDeps = LibraryManager.library['fd_read__deps'] || [];
+LibraryManager.library['fd_read__deps'] = fdReadDeps.concat(['$WebStdin']);
