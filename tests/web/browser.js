@@ -1,0 +1,76 @@
+// What the browser tests and the benchmark share: the built site served on
+// the loopback address, Debian's Chromium headless with its software WebGL,
+// a fresh page per game, and the canvas read back as the screen shows it.
+'use strict';
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const puppeteer = require('puppeteer-core');
+const { serve } = require('../../web/serve.js');
+
+const kWidth = 1280;
+const kHeight = 860;
+const kPrompt = '请输入阶数。';
+
+// Serves the site and starts the browser; `close` ends both.
+async function openBrowser(site = process.env.ZQ_SITE || path.resolve(__dirname, '../../build-web/site')) {
+  const { server, url } = await serve(site);
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'zq-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: process.env.ZQ_CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    args: ['--headless', '--no-sandbox', '--enable-unsafe-swiftshader',
+           '--disable-background-networking', '--disable-component-update', '--disable-sync',
+           '--no-first-run', `--user-data-dir=${profile}`],
+  });
+  return {
+    browser,
+    url,
+    close: async () => {
+      await browser.close();
+      server.close();
+      fs.rmSync(profile, { recursive: true, force: true });
+    },
+  };
+}
+
+// A new page with the prompt shown, in a window big enough for the whole
+// canvas unless told otherwise.
+async function openGame(session, viewport = { width: 1400, height: 1100 }) {
+  const page = await session.browser.newPage();
+  page.on('pageerror', (error) => console.error('page error:', error.message));
+  await page.setViewport(viewport);
+  await page.goto(session.url);
+  await page.waitForSelector('#order-form:not([hidden])', { timeout: 20000 });
+  return page;
+}
+
+// Types the order (any text) into the page's field and presses Enter.
+async function enterOrder(page, text) {
+  await page.type('#order', text);
+  await page.keyboard.press('Enter');
+  await page.waitForSelector('#canvas:not([hidden])');
+}
+
+// The canvas as the screen shows it: { width, height, rgba } with (0, 0) at
+// the top left.
+async function canvasPixels(page) {
+  const box = await (await page.$('#canvas')).boundingBox();
+  const png = await page.screenshot({ clip: box, encoding: 'base64' });
+  const rgba = await page.evaluate(async (png) => {
+    const blob = await (await fetch(`data:image/png;base64,${png}`)).blob();
+    const bitmap = await createImageBitmap(blob, { colorSpaceConversion: 'none', premultiplyAlpha: 'none' });
+    const canvas = new OffscreenCanvas(bitmap.width, bitmap.height);
+    const context = canvas.getContext('2d');
+    context.drawImage(bitmap, 0, 0);
+    const data = context.getImageData(0, 0, bitmap.width, bitmap.height).data;
+    let text = '';
+    for (let i = 0; i < data.length; i += 0x8000) {
+      text += String.fromCharCode.apply(null, data.subarray(i, i + 0x8000));
+    }
+    return btoa(text);
+  }, png);
+  return { width: Math.round(box.width), height: Math.round(box.height), rgba: Buffer.from(rgba, 'base64') };
+}
+
+module.exports = { kWidth, kHeight, kPrompt, openBrowser, openGame, enterOrder, canvasPixels };

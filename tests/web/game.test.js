@@ -1,0 +1,181 @@
+// The web build in headless Chromium, played through its page as a player
+// would: the prompt and the order, the canvas, keys, gravity, the end of the
+// game and the touch buttons; pictures are read back as the screen shows them.
+// The native game's first frames (ZQ_REFERENCE_DIR, from the real-window
+// suite) are what the browser's must match.
+'use strict';
+const { test, before, after } = require('node:test');
+const assert = require('node:assert/strict');
+const fs = require('fs');
+const path = require('path');
+const { kWidth, kHeight, kPrompt, openBrowser, openGame, enterOrder, canvasPixels } = require('./browser.js');
+
+const kBlock = [255, 0, 255];
+const kFloor = [102, 77, 255];
+const kFirstPiece = ['19,9', '18,8', '18,9', '18,10'];
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+let session;
+before(async () => { session = await openBrowser(); });
+after(async () => { await session?.close(); });
+
+function pixel(frame, x, y) {
+  const i = (y * frame.width + x) * 4;
+  return [frame.rgba[i], frame.rgba[i + 1], frame.rgba[i + 2]];
+}
+const same = (a, b) => a.every((v, i) => Math.abs(v - b[i]) <= 2);
+
+// Cells (row,col; row 0 the floor) whose centre shows the block colour.
+function blockCells(frame) {
+  const cells = [];
+  for (let row = 0; row < 20; row++) {
+    for (let col = 0; col < 20; col++) {
+      if (same(pixel(frame, col * 64 + 32, kHeight - 1 - (row * 43 + 21)), kBlock)) cells.push(`${row},${col}`);
+    }
+  }
+  return cells.sort();
+}
+const lowestRow = (cells) => Math.min(...cells.map((c) => Number(c.split(',')[0])));
+const leftmostCol = (cells) => Math.min(...cells.map((c) => Number(c.split(',')[1])));
+
+// How many pixels differ between two frames of the same size.
+function differingPixels(a, b) {
+  let count = 0;
+  for (let i = 0; i < a.width * a.height; i++) {
+    const p = [a.rgba[i * 4], a.rgba[i * 4 + 1], a.rgba[i * 4 + 2]];
+    const q = [b.rgba[i * 4], b.rgba[i * 4 + 1], b.rgba[i * 4 + 2]];
+    if (!p.every((v, k) => v === q[k])) count++;
+  }
+  return count;
+}
+
+// A binary PPM as written by the real-window suite, as RGBA.
+function readPpm(file) {
+  const data = fs.readFileSync(file);
+  const [, width, height] = data.toString('latin1', 0, 32).match(/^P6\s+(\d+)\s+(\d+)\s+255\s/);
+  const header = data.toString('latin1', 0, 32).match(/^P6\s+\d+\s+\d+\s+255\s/)[0].length;
+  const rgba = Buffer.alloc(width * height * 4, 255);
+  for (let i = 0; i < width * height; i++) data.copy(rgba, i * 4, header + i * 3, header + i * 3 + 3);
+  return { width: Number(width), height: Number(height), rgba };
+}
+
+// The game started with `order` typed; its first frame, read before the first
+// gravity step moved the piece (tried again when the machine was too slow).
+async function firstFrame(order) {
+  for (let attempt = 1; ; attempt++) {
+    const page = await openGame(session);
+    await enterOrder(page, order);
+    const frame = await canvasPixels(page);
+    await page.close();
+    if (blockCells(frame).join() === [...kFirstPiece].sort().join() || attempt === 3) return frame;
+  }
+}
+
+// Presses keys on the focused canvas and returns the blocks shown afterwards.
+async function press(page, keys) {
+  for (const key of keys) await page.keyboard.press(key);
+  await sleep(100);
+  return blockCells(await canvasPixels(page));
+}
+
+test('the page shows the program\'s prompt, takes the order and opens a 1280x860 canvas', async () => {
+  const page = await openGame(session);
+  assert.equal(await page.title(), 'Zembrat Quillory');
+  assert.equal(await page.$eval('#output', (e) => e.textContent), `${kPrompt}\n`);
+  assert.ok(await page.$eval('#canvas', (e) => e.hidden), 'no canvas before the order');
+  await enterOrder(page, '2');
+  assert.equal(await page.$eval('#output', (e) => e.textContent), `${kPrompt}\n2\n`);
+  const canvas = await page.$eval('#canvas', (e) => [e.width, e.height, e.clientWidth, e.clientHeight]);
+  assert.deepEqual(canvas, [kWidth, kHeight, kWidth, kHeight]);
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'canvas');
+  await page.close();
+});
+
+test('the first frames at orders 2 and 6 match the native game\'s', async () => {
+  for (const order of ['2', '6']) {
+    const native = readPpm(path.join(process.env.ZQ_REFERENCE_DIR, `order-${order}.ppm`));
+    const web = await firstFrame(order);
+    assert.deepEqual([web.width, web.height], [native.width, native.height]);
+    const differing = differingPixels(web, native);
+    console.log(`order ${order}: ${differing} of ${kWidth * kHeight} pixels differ from the native frame`);
+    assert.ok(differing <= kWidth * kHeight * 0.001, `${differing} pixels differ at order ${order}`);
+  }
+});
+
+test('odd orders are read as the desktop reads them', async () => {
+  const six = await firstFrame('6');
+  for (const typed of ['abc', '']) assert.equal(differingPixels(await firstFrame(typed), six), 0, `"${typed}"`);
+  // Beyond the int range: the nearest limit, drawn to level 7 like order 7.
+  assert.equal(differingPixels(await firstFrame('2147483647'), await firstFrame('7')), 0);
+  assert.equal(differingPixels(await firstFrame('-5'), await firstFrame('1')), 0);
+  assert.notEqual(differingPixels(await firstFrame('1'), six), 0);
+});
+
+test('a, d, s and w act; capitals from Shift or Caps Lock do nothing', async () => {
+  const page = await openGame(session);
+  await enterOrder(page, '2');
+  const start = await press(page, []);
+  assert.equal(leftmostCol(await press(page, ['a'])), leftmostCol(start) - 1);
+  assert.equal(leftmostCol(await press(page, ['d', 'd'])), leftmostCol(start) + 1);
+  // Shift+a and an A typed with Caps Lock on (no Shift) reach the game as A.
+  await page.keyboard.down('Shift');
+  await page.keyboard.press('KeyA');
+  await page.keyboard.up('Shift');
+  const client = await page.createCDPSession();
+  for (const type of ['keyDown', 'keyUp']) {
+    await client.send('Input.dispatchKeyEvent',
+      { type, key: 'A', code: 'KeyA', text: type === 'keyDown' ? 'A' : undefined, windowsVirtualKeyCode: 65 });
+  }
+  assert.equal(leftmostCol(await press(page, [])), leftmostCol(start) + 1, 'a capital A moved the piece');
+  const before = await press(page, []);
+  const after = await press(page, ['s', 's', 's']);
+  assert.ok(lowestRow(before) - lowestRow(after) >= 3, `s: ${before} -> ${after}`);
+  const turned = await press(page, ['w']);
+  assert.notDeepEqual(turned.map((c) => c.replace(/^\d+/, '')), after.map((c) => c.replace(/^\d+/, '')));
+  // The keys scrolled nothing.
+  assert.equal(await page.evaluate(() => window.scrollY), 0);
+  await page.close();
+});
+
+test('gravity lowers the piece a row a second', async () => {
+  const page = await openGame(session);
+  await enterOrder(page, '2');
+  const before = await press(page, []);
+  await sleep(3000);
+  const fallen = lowestRow(before) - lowestRow(await press(page, []));
+  assert.ok(fallen >= 2 && fallen <= 4, `fell ${fallen} rows in 3 s`);
+  await page.close();
+});
+
+test('game over: status 1 on the page, the last frame kept, and a new game', async () => {
+  const page = await openGame(session);
+  await enterOrder(page, '1');
+  for (let i = 0; i < 600 && await page.$eval('#ended', (e) => e.hidden); i++) {
+    await page.keyboard.press('s');
+    await sleep(20);
+  }
+  assert.match(await page.$eval('#ended-text', (e) => e.textContent), /ended.*exit status 1\b/);
+  const last = await canvasPixels(page);
+  assert.deepEqual([last.width, last.height], [kWidth, kHeight]);
+  assert.ok(same(pixel(last, 640, kHeight - 21), kFloor), 'the floor is gone');
+  assert.ok(blockCells(last).some((c) => Number(c.split(',')[0]) >= 17), 'no stack near the top');
+  await Promise.all([page.waitForNavigation(), page.click('#new-game')]);
+  await page.waitForSelector('#order-form:not([hidden])');
+  assert.equal(await page.$eval('#output', (e) => e.textContent), `${kPrompt}\n`);
+  await page.close();
+});
+
+test('a small window shows the canvas smaller; touch buttons type a, d, s and w', async () => {
+  const page = await openGame(session, { width: 700, height: 600, hasTouch: true, isMobile: true });
+  await enterOrder(page, '2');
+  const shown = await page.$eval('#canvas', (e) => [e.width, e.height, e.clientWidth, e.clientHeight]);
+  assert.deepEqual(shown.slice(0, 2), [kWidth, kHeight]);
+  assert.ok(shown[2] < 700 && Math.abs(shown[2] / shown[3] - kWidth / kHeight) < 0.02, `${shown}`);
+  await page.setViewport({ width: 1400, height: 1100, hasTouch: true, isMobile: true });
+  const start = await press(page, []);
+  await page.tap('#touch-keys [data-key="a"]');
+  await page.tap('#touch-keys [data-key="a"]');
+  await page.tap('#touch-keys [data-key="d"]');
+  assert.equal(leftmostCol(await press(page, [])), leftmostCol(start) - 1);
+  await page.close();
+});
