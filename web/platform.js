@@ -51,9 +51,25 @@ var LibraryWebPlatform = {
         return shader;
       };
       var program = gl.createProgram();
+      // A vertex whose window y lies within 1/16 pixel of a pixel centre is
+      // moved to 1/16 above or below it, on the side where a rasterizer with
+      // 8 subpixel bits, like the desktop's Mesa, sees it (above on a tie).
+      // A renderer with only 4 bits, like the browser's software one, would
+      // put it on the centre and break the tie its own way, so that whole
+      // horizontal edges of the figure would move by a row.
       gl.attachShader(program, compile(gl.VERTEX_SHADER,
-        'attribute vec4 position; attribute vec4 colour; varying vec4 shade;' +
-        'void main() { gl_Position = position; shade = clamp(colour, 0.0, 1.0); }'));
+        'attribute vec4 position; attribute vec4 colour; uniform float height;' +
+        'varying vec4 shade;' +
+        'void main() {' +
+        '  float y = (position.y / position.w + 1.0) * 0.5 * height;' +
+        '  float off = y - floor(y) - 0.5;' +
+        '  if (abs(off) < 0.0625) {' +
+        '    y += (floor(off * 256.0 + 0.5) >= 0.0 ? 0.0625 : -0.0625) - off;' +
+        '  }' +
+        '  gl_Position = vec4(position.x, (y / height * 2.0 - 1.0) * position.w,' +
+        '                     position.z, position.w);' +
+        '  shade = clamp(colour, 0.0, 1.0);' +
+        '}'));
       gl.attachShader(program, compile(gl.FRAGMENT_SHADER,
         'precision mediump float; varying vec4 shade;' +
         'void main() { gl_FragColor = shade; }'));
@@ -63,6 +79,7 @@ var LibraryWebPlatform = {
       gl.useProgram(program);
       gl.enableVertexAttribArray(0);
       gl.enableVertexAttribArray(1);
+      gl.uniform1f(gl.getUniformLocation(program, 'height'), gl.drawingBufferHeight);
       GL11.program = program;
       GL11.batchBuffer = gl.createBuffer();
       GL11.vertexBuffer = gl.createBuffer();

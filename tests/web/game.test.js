@@ -157,7 +157,7 @@ test('game over: status 1 on the page, the last frame kept, and a new game', asy
   assert.match(await page.$eval('#ended-text', (e) => e.textContent), /ended.*exit status 1\b/);
   const last = await canvasPixels(page);
   assert.deepEqual([last.width, last.height], [kWidth, kHeight]);
-  assert.ok(same(pixel(last, 640, kHeight - 21), kFloor), 'the floor is gone');
+  assert.ok(same(pixel(last, 10 * 64 + 32, kHeight - 22), kFloor), 'the floor is gone');
   assert.ok(blockCells(last).some((c) => Number(c.split(',')[0]) >= 17), 'no stack near the top');
   await Promise.all([page.waitForNavigation(), page.click('#new-game')]);
   await page.waitForSelector('#order-form:not([hidden])');
