@@ -32,10 +32,11 @@ var LibraryWebPlatform = {
     colourBuffer: null,
     batch: null,          // Float32Array of kBatchVertices vertices
     batchCount: 0,        // vertices collected
-    colour: [1, 1, 1],
+    red: 1, green: 1, blue: 1,  // the current colour, as given
     lineWidth: 1,
     mode: -1,             // the glBegin mode, -1 outside glBegin/glEnd
-    primitive: [],        // x, y, r, g, b of each vertex since glBegin
+    primitive: new Float32Array(64 * 5),  // x, y, r, g, b of each vertex since glBegin
+    primitiveCount: 0,
     arrays: {vertex: false, colour: false},
     vertexPointer: {size: 4, stride: 0, ptr: 0},
     colourPointer: {size: 4, stride: 0, ptr: 0},
@@ -102,120 +103,159 @@ var LibraryWebPlatform = {
       GL11.batchCount = 0;
     },
 
-    // Adds one triangle; a full collection is drawn first. Every triangle
-    // fits whole, so a draw call never splits one.
-    triangle: function(a, b, c) {
+    // Makes room for `count` more vertices, drawing a full collection first,
+    // and returns where they go. Whole primitives are added at once, so a
+    // draw call never splits one.
+    reserve: function(count) {
       if (!GL11.program) GL11.setUp();
-      if (GL11.batchCount + 3 > GL11.kBatchVertices) GL11.flush();
-      var batch = GL11.batch;
+      if (GL11.batchCount + count > GL11.kBatchVertices) GL11.flush();
       var at = GL11.batchCount * GL11.kFloatsPerVertex;
-      batch.set(a, at);
-      batch.set(b, at + 5);
-      batch.set(c, at + 10);
-      GL11.batchCount += 3;
+      GL11.batchCount += count;
+      return at;
     },
 
-    // A filled quad, corners in order round it.
-    quad: function(a, b, c, d) {
-      GL11.triangle(a, b, c);
-      GL11.triangle(a, c, d);
+    // Copies vertex `i` of the primitive to the collection at `at`.
+    copy: function(at, i) {
+      var v = GL11.primitive;
+      var from = i * 5;
+      var batch = GL11.batch;
+      batch[at] = v[from];
+      batch[at + 1] = v[from + 1];
+      batch[at + 2] = v[from + 2];
+      batch[at + 3] = v[from + 3];
+      batch[at + 4] = v[from + 4];
     },
 
-    // A segment as wide lines are drawn without antialiasing: shifted
-    // vertically by half the width on each side when it runs more across
-    // than up, horizontally otherwise. Ends as given.
-    segment: function(from, to) {
+    // Adds the triangle of primitive vertices i, j and k.
+    triangle: function(i, j, k) {
+      var at = GL11.reserve(3);
+      GL11.copy(at, i);
+      GL11.copy(at + 5, j);
+      GL11.copy(at + 10, k);
+    },
+
+    // Adds the corner (x, y) of a filled area in one colour.
+    put: function(at, x, y, r, g, b) {
+      var batch = GL11.batch;
+      batch[at] = x;
+      batch[at + 1] = y;
+      batch[at + 2] = r;
+      batch[at + 3] = g;
+      batch[at + 4] = b;
+    },
+
+    // A segment from primitive vertex i to j as wide lines are drawn without
+    // antialiasing: a quad reaching half the width above and below it when it
+    // runs more across than up, left and right of it otherwise; ends as
+    // given; colours run from one end's to the other's.
+    segment: function(i, j) {
+      var v = GL11.primitive;
+      var x0 = v[i * 5], y0 = v[i * 5 + 1], x1 = v[j * 5], y1 = v[j * 5 + 1];
       var canvas = Module['canvas'];
-      var dx = (to[0] - from[0]) * canvas.width;
-      var dy = (to[1] - from[1]) * canvas.height;
       var half = GL11.lineWidth / 2;
       var ox = 0, oy = 0;
-      if (Math.abs(dx) >= Math.abs(dy)) {
+      if (Math.abs((x1 - x0) * canvas.width) >= Math.abs((y1 - y0) * canvas.height)) {
         oy = half * 2 / canvas.height;
       } else {
         ox = half * 2 / canvas.width;
       }
-      var corner = function(v, sign) {
-        return [v[0] + sign * ox, v[1] + sign * oy, v[2], v[3], v[4]];
+      var at = GL11.reserve(6);
+      var corner = function(at, k, x, y) {
+        GL11.put(at, x, y, v[k * 5 + 2], v[k * 5 + 3], v[k * 5 + 4]);
       };
-      GL11.quad(corner(from, -1), corner(to, -1), corner(to, 1), corner(from, 1));
+      corner(at, i, x0 - ox, y0 - oy);
+      corner(at + 5, j, x1 - ox, y1 - oy);
+      corner(at + 10, j, x1 + ox, y1 + oy);
+      corner(at + 15, i, x0 - ox, y0 - oy);
+      corner(at + 20, j, x1 + ox, y1 + oy);
+      corner(at + 25, i, x0 + ox, y0 + oy);
     },
 
-    // One primitive, complete at glEnd.
-    emit: function(mode, v) {
-      var n = v.length;
-      switch (mode) {
+    // The primitive built since glBegin, complete at glEnd.
+    emit: function() {
+      var n = GL11.primitiveCount;
+      switch (GL11.mode) {
         case 0x0004:  // GL_TRIANGLES
-          for (var i = 0; i + 2 < n; i += 3) GL11.triangle(v[i], v[i + 1], v[i + 2]);
+          for (var i = 0; i + 2 < n; i += 3) GL11.triangle(i, i + 1, i + 2);
           break;
         case 0x0006:  // GL_TRIANGLE_FAN
         case 0x0009:  // GL_POLYGON, convex, so drawn as a fan
-          for (var i = 1; i + 1 < n; i++) GL11.triangle(v[0], v[i], v[i + 1]);
+          for (var i = 1; i + 1 < n; i++) GL11.triangle(0, i, i + 1);
           break;
         case 0x0001:  // GL_LINES
-          for (var i = 0; i + 1 < n; i += 2) GL11.segment(v[i], v[i + 1]);
+          for (var i = 0; i + 1 < n; i += 2) GL11.segment(i, i + 1);
           break;
         case 0x0002:  // GL_LINE_LOOP
         case 0x0003:  // GL_LINE_STRIP
-          for (var i = 0; i + 1 < n; i++) GL11.segment(v[i], v[i + 1]);
-          if (mode === 0x0002 && n > 2) GL11.segment(v[n - 1], v[0]);
+          for (var i = 0; i + 1 < n; i++) GL11.segment(i, i + 1);
+          if (GL11.mode === 0x0002 && n > 2) GL11.segment(n - 1, 0);
           break;
       }
     },
   },
 
   // glColor3f: the colour of the vertices that follow, also inside glBegin.
-  glColor3f__deps: ['$GL11'],
   glColor3f: function(r, g, b) {
-    GL11.colour = [r, g, b];
+    GL11.red = r;
+    GL11.green = g;
+    GL11.blue = b;
   },
 
   // glBegin: starts collecting the vertices of one primitive.
-  glBegin__deps: ['$GL11'],
   glBegin: function(mode) {
     GL11.mode = mode;
-    GL11.primitive = [];
+    GL11.primitiveCount = 0;
   },
 
   // glVertex2f: one vertex with the current colour.
-  glVertex2f__deps: ['$GL11'],
   glVertex2f: function(x, y) {
-    var c = GL11.colour;
-    GL11.primitive.push([x, y, c[0], c[1], c[2]]);
+    var at = GL11.primitiveCount * 5;
+    if (at === GL11.primitive.length) {
+      var larger = new Float32Array(at * 2);
+      larger.set(GL11.primitive);
+      GL11.primitive = larger;
+    }
+    var v = GL11.primitive;
+    v[at] = x;
+    v[at + 1] = y;
+    v[at + 2] = GL11.red;
+    v[at + 3] = GL11.green;
+    v[at + 4] = GL11.blue;
+    GL11.primitiveCount++;
   },
 
   // glEnd: hands the finished primitive to the collection.
-  glEnd__deps: ['$GL11'],
   glEnd: function() {
-    GL11.emit(GL11.mode, GL11.primitive);
+    GL11.emit();
     GL11.mode = -1;
-    GL11.primitive = [];
+    GL11.primitiveCount = 0;
   },
 
   // glRectf: the rectangle as GL defines it, a polygon from (x1, y1) round to
   // (x1, y2), in the current colour.
-  glRectf__deps: ['$GL11'],
   glRectf: function(x1, y1, x2, y2) {
-    var c = GL11.colour;
-    GL11.quad([x1, y1, c[0], c[1], c[2]], [x2, y1, c[0], c[1], c[2]],
-              [x2, y2, c[0], c[1], c[2]], [x1, y2, c[0], c[1], c[2]]);
+    var r = GL11.red, g = GL11.green, b = GL11.blue;
+    var at = GL11.reserve(6);
+    GL11.put(at, x1, y1, r, g, b);
+    GL11.put(at + 5, x2, y1, r, g, b);
+    GL11.put(at + 10, x2, y2, r, g, b);
+    GL11.put(at + 15, x1, y1, r, g, b);
+    GL11.put(at + 20, x2, y2, r, g, b);
+    GL11.put(at + 25, x1, y2, r, g, b);
   },
 
   // glLineWidth: the width of the quads that stand in for lines.
-  glLineWidth__deps: ['$GL11'],
   glLineWidth: function(width) {
     GL11.lineWidth = width;
   },
 
   // glClear: draws what was collected before, so that it is cleared too.
-  glClear__deps: ['$GL11'],
   glClear: function(mask) {
     GL11.flush();
     GLctx.clear(mask);
   },
 
   // glFlush: what was collected goes to WebGL.
-  glFlush__deps: ['$GL11'],
   glFlush: function() {
     GL11.flush();
     GLctx.flush();
@@ -223,12 +263,10 @@ var LibraryWebPlatform = {
 
   // glEnableClientState / glDisableClientState: GL_VERTEX_ARRAY and
   // GL_COLOR_ARRAY, read by glDrawArrays.
-  glEnableClientState__deps: ['$GL11'],
   glEnableClientState: function(array) {
     if (array === 0x8074) GL11.arrays.vertex = true;
     if (array === 0x8076) GL11.arrays.colour = true;
   },
-  glDisableClientState__deps: ['$GL11'],
   glDisableClientState: function(array) {
     if (array === 0x8074) GL11.arrays.vertex = false;
     if (array === 0x8076) GL11.arrays.colour = false;
@@ -236,18 +274,15 @@ var LibraryWebPlatform = {
 
   // glVertexPointer / glColorPointer: where the arrays lie in the program's
   // memory; GL_FLOAT only, stride 0 for tightly packed.
-  glVertexPointer__deps: ['$GL11'],
   glVertexPointer: function(size, type, stride, ptr) {
     GL11.vertexPointer = {size: size, stride: stride || size * 4, ptr: ptr};
   },
-  glColorPointer__deps: ['$GL11'],
   glColorPointer: function(size, type, stride, ptr) {
     GL11.colourPointer = {size: size, stride: stride || size * 4, ptr: ptr};
   },
 
   // glDrawArrays: triangles straight from the client arrays, after what was
   // collected before them; without a colour array, in the current colour.
-  glDrawArrays__deps: ['$GL11'],
   glDrawArrays: function(mode, first, count) {
     if (!GL11.arrays.vertex || count <= 0) return;
     if (!GL11.program) GL11.setUp();
@@ -265,7 +300,7 @@ var LibraryWebPlatform = {
       upload(GL11.colourBuffer, GL11.colourPointer, 1);
     } else {
       gl.disableVertexAttribArray(1);
-      gl.vertexAttrib4f(1, GL11.colour[0], GL11.colour[1], GL11.colour[2], 1);
+      gl.vertexAttrib4f(1, GL11.red, GL11.green, GL11.blue, 1);
     }
     gl.drawArrays(mode, 0, count);
     gl.enableVertexAttribArray(1);
@@ -273,7 +308,6 @@ var LibraryWebPlatform = {
 
   // glutSwapBuffers: the frame is complete, so everything collected is drawn;
   // the browser presents it when the callback returns.
-  glutSwapBuffers__deps: ['$GL11'],
   glutSwapBuffers: function() {
     GL11.flush();
   },
