@@ -21,25 +21,49 @@
 var LibraryWebPlatform = {
   // The state a desktop driver would keep: the current colour and line width,
   // the primitive being built between glBegin and glEnd, the collected
-  // vertices, and the client arrays.
+  // vertices, and the client arrays. A collected vertex is three 32-bit
+  // words: x and y as floats, and its colour clamped and rounded to bytes as
+  // GL does for an 8-bit window, r, g, b, a in memory order.
   $GL11__deps: ['$GL'],
   $GL11: {
     kBatchVertices: 30000,
-    kFloatsPerVertex: 5,  // x, y, r, g, b
     program: null,
     batchBuffer: null,
     vertexBuffer: null,
     colourBuffer: null,
-    batch: null,          // Float32Array of kBatchVertices vertices
+    batch: null,          // Float32Array view of kBatchVertices vertices
+    batchWords: null,     // Uint32Array view of the same
     batchCount: 0,        // vertices collected
     red: 1, green: 1, blue: 1,  // the current colour, as given
+    rgba: 0xffffffff,     // the same, as bytes
     lineWidth: 1,
     mode: -1,             // the glBegin mode, -1 outside glBegin/glEnd
-    primitive: new Float32Array(64 * 5),  // x, y, r, g, b of each vertex since glBegin
+    primitive: null,      // Float32Array view of the vertices since glBegin
+    primitiveWords: null, // Uint32Array view of the same
     primitiveCount: 0,
     arrays: {vertex: false, colour: false},
     vertexPointer: {size: 4, stride: 0, ptr: 0},
     colourPointer: {size: 4, stride: 0, ptr: 0},
+
+    // A float colour channel as an 8-bit window stores it: clamped, scaled
+    // in single precision and rounded to the nearest, ties to even (0.3 is
+    // 76, not 77, as on the desktop).
+    byte: function(c) {
+      if (c <= 0) return 0;
+      if (c >= 1) return 255;
+      var scaled = Math.fround(c * 255);
+      var nearest = Math.round(scaled);
+      return nearest - scaled === 0.5 && nearest % 2 === 1 ? nearest - 1 : nearest;
+    },
+
+    // Room for `count` vertices since glBegin.
+    primitiveRoom: function(count) {
+      if (GL11.primitive && GL11.primitive.length >= count * 3) return;
+      var words = new Uint32Array(Math.max(64, count * 2) * 3);
+      if (GL11.primitiveWords) words.set(GL11.primitiveWords);
+      GL11.primitiveWords = words;
+      GL11.primitive = new Float32Array(words.buffer);
+    },
 
     // Compiles the one shader pair on first use: positions as given (no
     // matrices are ever set), colours clamped.
@@ -85,63 +109,49 @@ var LibraryWebPlatform = {
       GL11.batchBuffer = gl.createBuffer();
       GL11.vertexBuffer = gl.createBuffer();
       GL11.colourBuffer = gl.createBuffer();
-      GL11.batch = new Float32Array(GL11.kBatchVertices * GL11.kFloatsPerVertex);
+      GL11.batchWords = new Uint32Array(GL11.kBatchVertices * 3);
+      GL11.batch = new Float32Array(GL11.batchWords.buffer);
     },
 
     // Draws the collected triangles and empties the collection.
     flush: function() {
       if (GL11.batchCount === 0) return;
       var gl = GLctx;
-      var stride = GL11.kFloatsPerVertex * 4;
       gl.bindBuffer(gl.ARRAY_BUFFER, GL11.batchBuffer);
-      gl.bufferData(gl.ARRAY_BUFFER,
-                    GL11.batch.subarray(0, GL11.batchCount * GL11.kFloatsPerVertex),
+      gl.bufferData(gl.ARRAY_BUFFER, GL11.batchWords.subarray(0, GL11.batchCount * 3),
                     gl.STREAM_DRAW);
-      gl.vertexAttribPointer(0, 2, gl.FLOAT, false, stride, 0);
-      gl.vertexAttribPointer(1, 3, gl.FLOAT, false, stride, 8);
+      gl.vertexAttribPointer(0, 2, gl.FLOAT, false, 12, 0);
+      gl.vertexAttribPointer(1, 4, gl.UNSIGNED_BYTE, true, 12, 8);
       gl.drawArrays(gl.TRIANGLES, 0, GL11.batchCount);
       GL11.batchCount = 0;
     },
 
     // Makes room for `count` more vertices, drawing a full collection first,
-    // and returns where they go. Whole primitives are added at once, so a
-    // draw call never splits one.
+    // and returns the word where they go. Whole primitives are added at once,
+    // so a draw call never splits one.
     reserve: function(count) {
       if (!GL11.program) GL11.setUp();
       if (GL11.batchCount + count > GL11.kBatchVertices) GL11.flush();
-      var at = GL11.batchCount * GL11.kFloatsPerVertex;
+      var at = GL11.batchCount * 3;
       GL11.batchCount += count;
       return at;
-    },
-
-    // Copies vertex `i` of the primitive to the collection at `at`.
-    copy: function(at, i) {
-      var v = GL11.primitive;
-      var from = i * 5;
-      var batch = GL11.batch;
-      batch[at] = v[from];
-      batch[at + 1] = v[from + 1];
-      batch[at + 2] = v[from + 2];
-      batch[at + 3] = v[from + 3];
-      batch[at + 4] = v[from + 4];
     },
 
     // Adds the triangle of primitive vertices i, j and k.
     triangle: function(i, j, k) {
       var at = GL11.reserve(3);
-      GL11.copy(at, i);
-      GL11.copy(at + 5, j);
-      GL11.copy(at + 10, k);
+      var to = GL11.batchWords;
+      var from = GL11.primitiveWords;
+      to[at] = from[i * 3]; to[at + 1] = from[i * 3 + 1]; to[at + 2] = from[i * 3 + 2];
+      to[at + 3] = from[j * 3]; to[at + 4] = from[j * 3 + 1]; to[at + 5] = from[j * 3 + 2];
+      to[at + 6] = from[k * 3]; to[at + 7] = from[k * 3 + 1]; to[at + 8] = from[k * 3 + 2];
     },
 
-    // Adds the corner (x, y) of a filled area in one colour.
-    put: function(at, x, y, r, g, b) {
-      var batch = GL11.batch;
-      batch[at] = x;
-      batch[at + 1] = y;
-      batch[at + 2] = r;
-      batch[at + 3] = g;
-      batch[at + 4] = b;
+    // Adds the corner (x, y) in the colour `rgba` at word `at`.
+    put: function(at, x, y, rgba) {
+      GL11.batch[at] = x;
+      GL11.batch[at + 1] = y;
+      GL11.batchWords[at + 2] = rgba;
     },
 
     // A segment from primitive vertex i to j as wide lines are drawn without
@@ -150,7 +160,8 @@ var LibraryWebPlatform = {
     // given; colours run from one end's to the other's.
     segment: function(i, j) {
       var v = GL11.primitive;
-      var x0 = v[i * 5], y0 = v[i * 5 + 1], x1 = v[j * 5], y1 = v[j * 5 + 1];
+      var x0 = v[i * 3], y0 = v[i * 3 + 1], x1 = v[j * 3], y1 = v[j * 3 + 1];
+      var c0 = GL11.primitiveWords[i * 3 + 2], c1 = GL11.primitiveWords[j * 3 + 2];
       var canvas = Module['canvas'];
       var half = GL11.lineWidth / 2;
       var ox = 0, oy = 0;
@@ -160,15 +171,12 @@ var LibraryWebPlatform = {
         ox = half * 2 / canvas.width;
       }
       var at = GL11.reserve(6);
-      var corner = function(at, k, x, y) {
-        GL11.put(at, x, y, v[k * 5 + 2], v[k * 5 + 3], v[k * 5 + 4]);
-      };
-      corner(at, i, x0 - ox, y0 - oy);
-      corner(at + 5, j, x1 - ox, y1 - oy);
-      corner(at + 10, j, x1 + ox, y1 + oy);
-      corner(at + 15, i, x0 - ox, y0 - oy);
-      corner(at + 20, j, x1 + ox, y1 + oy);
-      corner(at + 25, i, x0 + ox, y0 + oy);
+      GL11.put(at, x0 - ox, y0 - oy, c0);
+      GL11.put(at + 3, x1 - ox, y1 - oy, c1);
+      GL11.put(at + 6, x1 + ox, y1 + oy, c1);
+      GL11.put(at + 9, x0 - ox, y0 - oy, c0);
+      GL11.put(at + 12, x1 + ox, y1 + oy, c1);
+      GL11.put(at + 15, x0 + ox, y0 + oy, c0);
     },
 
     // The primitive built since glBegin, complete at glEnd.
@@ -199,6 +207,7 @@ var LibraryWebPlatform = {
     GL11.red = r;
     GL11.green = g;
     GL11.blue = b;
+    GL11.rgba = (GL11.byte(r) | GL11.byte(g) << 8 | GL11.byte(b) << 16 | 0xff000000) >>> 0;
   },
 
   // glBegin: starts collecting the vertices of one primitive.
@@ -209,19 +218,11 @@ var LibraryWebPlatform = {
 
   // glVertex2f: one vertex with the current colour.
   glVertex2f: function(x, y) {
-    var at = GL11.primitiveCount * 5;
-    if (at === GL11.primitive.length) {
-      var larger = new Float32Array(at * 2);
-      larger.set(GL11.primitive);
-      GL11.primitive = larger;
-    }
-    var v = GL11.primitive;
-    v[at] = x;
-    v[at + 1] = y;
-    v[at + 2] = GL11.red;
-    v[at + 3] = GL11.green;
-    v[at + 4] = GL11.blue;
-    GL11.primitiveCount++;
+    var n = GL11.primitiveCount++;
+    GL11.primitiveRoom(n + 1);
+    GL11.primitive[n * 3] = x;
+    GL11.primitive[n * 3 + 1] = y;
+    GL11.primitiveWords[n * 3 + 2] = GL11.rgba;
   },
 
   // glEnd: hands the finished primitive to the collection.
@@ -234,14 +235,14 @@ var LibraryWebPlatform = {
   // glRectf: the rectangle as GL defines it, a polygon from (x1, y1) round to
   // (x1, y2), in the current colour.
   glRectf: function(x1, y1, x2, y2) {
-    var r = GL11.red, g = GL11.green, b = GL11.blue;
+    var c = GL11.rgba;
     var at = GL11.reserve(6);
-    GL11.put(at, x1, y1, r, g, b);
-    GL11.put(at + 5, x2, y1, r, g, b);
-    GL11.put(at + 10, x2, y2, r, g, b);
-    GL11.put(at + 15, x1, y1, r, g, b);
-    GL11.put(at + 20, x2, y2, r, g, b);
-    GL11.put(at + 25, x1, y2, r, g, b);
+    GL11.put(at, x1, y1, c);
+    GL11.put(at + 3, x2, y1, c);
+    GL11.put(at + 6, x2, y2, c);
+    GL11.put(at + 9, x1, y1, c);
+    GL11.put(at + 12, x2, y2, c);
+    GL11.put(at + 15, x1, y2, c);
   },
 
   // glLineWidth: the width of the quads that stand in for lines.
