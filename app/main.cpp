@@ -10,6 +10,7 @@
 #include "gravity.h"
 #include "keyboard.h"
 #include "state.h"
+#include "window_identity.h"
 
 int main(int argc, char** argv) {
     writePrompt(std::cout);
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
     glutInitWindowSize(1280, 860);
     initBoard();  // no GL call, so it may come before the window
     glutCreateWindow("Zembrat Quillory");
+    setWindowIdentity();
     glutDisplayFunc(display);
     glutTimerFunc(kGravityMillis, onTimer, kGravityValue);
     glutKeyboardFunc(onKeyboard);

@@ -34,8 +34,16 @@ ensure_packages() {
     }
 }
 
-# What building the game needs.
-BUILD_PACKAGES=(cmake make g++ freeglut3-dev libgl-dev libgl1-mesa-dri libglx-mesa0)
+# What building the game needs; the last two render its icon from the SVG
+# source and turn it into the pixels the X11 window is given.
+BUILD_PACKAGES=(cmake make g++ freeglut3-dev libgl-dev libx11-dev libgl1-mesa-dri libglx-mesa0
+    librsvg2-bin imagemagick)
+
+# What cross-building the Windows .exe needs: the MinGW-w64 compiler and
+# windres, and the tools that render the icon and make a Windows icon of it
+# (icoutils also reads the resources back out of the .exe).
+WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
+    librsvg2-bin icoutils)
 
 # What building the Debian package needs (dpkg-shlibdeps, and file, through
 # which CPack finds the programs to look at), and what checking it needs.

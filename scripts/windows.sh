@@ -127,10 +127,42 @@ check_imports() {
     fi
 }
 
-ensure_packages cmake make g++-mingw-w64-x86-64 mingw-w64-tools
+# The icon freeglut gives its windows (GLUT_ICON) and the version Explorer
+# shows are resources of the .exe: the icon with its four sizes, the version
+# information with the project's version. The icon is left, as read back, in
+# build-windows/zembrat-quillory-icon.ico.
+check_resources() {
+    local exe=$out/zembrat-quillory.exe ico=$out/zembrat-quillory-icon.ico
+    local resources sizes version strings field
+    resources=$(wrestool --list "$exe")
+    grep -q -- "--type=14 --name='GLUT_ICON'" <<<"$resources" ||
+        fail_resources "no icon group named GLUT_ICON" "$resources"
+    grep -q -- "--type=16 " <<<"$resources" || fail_resources "no version resource" "$resources"
+    wrestool --extract --type=14 --name=GLUT_ICON --output="$ico" "$exe"
+    sizes=$(icotool --list "$ico" | sed -n 's/.*--width=\([0-9]*\) --height=\([0-9]*\).*/\1x\2/p' |
+        sort -n | tr '\n' ' ')
+    [ "$sizes" = "16x16 32x32 48x48 256x256 " ] ||
+        fail_resources "the icon's sizes are ${sizes:-none}, not 16, 32, 48 and 256" "$resources"
+    # Its strings are UTF-16, each value right after its name: without their
+    # zero bytes they read as ASCII.
+    version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/game/CMakeCache.txt")
+    strings=$(wrestool --extract --raw --type=16 "$exe" | tr -d '\000')
+    for field in "ProductNameZembrat Quillory" "FileDescriptionZembrat Quillory" \
+        "FileVersion$version" "ProductVersion$version"; do
+        grep -aqF "$field" <<<"$strings" || fail_resources "no $field in its version" "$resources"
+    done
+}
+fail_resources() {
+    echo "$2" >&2
+    echo "zembrat-quillory.exe: $1" >&2
+    exit 1
+}
+
+ensure_packages "${WINDOWS_PACKAGES[@]}"
 build_freeglut
 build_game
 check_imports
+check_resources
 echo "Built $out/zembrat-quillory.exe ($(stat -c %s "$out/zembrat-quillory.exe") bytes)" >&2
 [ "$check" = yes ] || exit 0
 

@@ -447,6 +447,36 @@ std::optional<Geometry> XSession::geometry(Window window) {
     return Geometry{x, y, attributes.width, attributes.height};
 }
 
+std::vector<std::string> XSession::windowClass(Window window) {
+    XClassHint hint = {};
+    std::vector<std::string> result;
+    if (XGetClassHint(display_, window, &hint)) {
+        result = {hint.res_name, hint.res_class};
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+    }
+    return result;
+}
+
+std::vector<uint32_t> XSession::cardinals(Window window, const char* property) {
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    std::vector<uint32_t> result;
+    if (XGetWindowProperty(display_, window, XInternAtom(display_, property, False), 0, 1 << 20,
+                           False, XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+        data && type == XA_CARDINAL && format == 32) {
+        // Xlib hands out format-32 items as longs, whatever a long's size.
+        const unsigned long* items = reinterpret_cast<const unsigned long*>(data);
+        result.assign(items, items + count);
+    }
+    if (data) {
+        XFree(data);
+    }
+    return result;
+}
+
 std::optional<Frame> XSession::grab(Window window) {
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display_, window, &attributes) ||

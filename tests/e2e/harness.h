@@ -128,6 +128,10 @@ class XSession {
     bool windowExists(Window window);
     std::string title(Window window);
     std::optional<Geometry> geometry(Window window);
+    // WM_CLASS: the instance name, then the class; empty when it is unset.
+    std::vector<std::string> windowClass(Window window);
+    // A property of 32-bit cardinals, such as _NET_WM_PID; empty when unset.
+    std::vector<uint32_t> cardinals(Window window, const char* property);
 
     // nullopt when the window is gone.
     std::optional<Frame> grab(Window window);

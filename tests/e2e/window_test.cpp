@@ -1,6 +1,10 @@
 // The window itself and what its first frame shows, before any key.
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
 #include "game_fixture.h"
 
 namespace e2e {
@@ -43,6 +47,42 @@ TEST_F(WindowTest, HasItsTitleSizeAndPosition) {
     const int slack = testsTheWindowsBuild() ? 40 : 0;
     EXPECT_NEAR(geometry->x, 400, slack);
     EXPECT_NEAR(geometry->y, 100, slack);
+}
+
+// What the desktop goes by: the class, which the desktop entry's
+// StartupWMClass names, the owning process, and the icon at four sizes, the
+// 48-pixel one exactly the SVG icon as the build rendered it.
+TEST_F(WindowTest, TellsTheDesktopItsClassProcessAndIcon) {
+    start("2\n");
+    EXPECT_EQ(x_->windowClass(window_),
+              (std::vector<std::string>{"zembrat-quillory", "Zembrat-quillory"}));
+    EXPECT_EQ(x_->cardinals(window_, "_NET_WM_PID"),
+              std::vector<uint32_t>{static_cast<uint32_t>(game_->pid())});
+
+    std::ifstream file(ZQ_ICON_48_PIXELS, std::ios::binary);
+    std::vector<unsigned char> rgba{std::istreambuf_iterator<char>(file), {}};
+    ASSERT_EQ(rgba.size(), 48u * 48u * 4u) << ZQ_ICON_48_PIXELS;
+    std::vector<uint32_t> expected;
+    for (size_t i = 0; i < rgba.size(); i += 4) {
+        expected.push_back(uint32_t{rgba[i + 3]} << 24 | uint32_t{rgba[i]} << 16 |
+                           uint32_t{rgba[i + 1]} << 8 | rgba[i + 2]);
+    }
+    // Image after image: width, height, then the pixels as 0xAARRGGBB.
+    std::vector<uint32_t> icon = x_->cardinals(window_, "_NET_WM_ICON");
+    std::vector<uint32_t> sizes;
+    bool matches = false;
+    for (size_t at = 0; at + 2 <= icon.size();) {
+        size_t end = at + 2 + size_t{icon[at]} * icon[at + 1];
+        ASSERT_LE(end, icon.size()) << icon[at] << "x" << icon[at + 1] << " image cut short";
+        EXPECT_EQ(icon[at], icon[at + 1]);
+        sizes.push_back(icon[at]);
+        if (icon[at] == 48 && icon[at + 1] == 48) {
+            matches = std::equal(expected.begin(), expected.end(), icon.begin() + at + 2);
+        }
+        at = end;
+    }
+    EXPECT_EQ(sizes, (std::vector<uint32_t>{16, 32, 48, 64}));
+    EXPECT_TRUE(matches) << "the 48-pixel image differs from " << ZQ_ICON_48_PIXELS;
 }
 
 TEST_F(WindowTest, FirstFrameShowsFloorPieceAndFigureOnWhite) {

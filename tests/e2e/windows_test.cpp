@@ -4,7 +4,11 @@
 // against it as well.
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <iostream>
+#include <map>
+#include <vector>
 
 #include "game_fixture.h"
 
@@ -47,6 +51,32 @@ TEST_F(WindowsBuild, FirstFrameMatchesTheNativeGame) {
     }
     std::cout << "whole frames " << (windows == native ? "identical" : "differ in the piece")
               << "\n";
+}
+
+// The window has the icon the .exe carries under GLUT_ICON, which freeglut
+// loads for it: Wine hands that icon to X, and each of its images is the
+// native game's icon image of that size, pixel for pixel.
+TEST_F(WindowsBuild, WindowHasTheGamesIcon) {
+    // Square images by size, from _NET_WM_ICON's width, height, pixels...
+    auto images = [](const std::vector<uint32_t>& icon) {
+        std::map<uint32_t, std::vector<uint32_t>> bySize;
+        for (size_t at = 0; at + 2 <= icon.size() && icon[at] == icon[at + 1];) {
+            size_t end = std::min(icon.size(), at + 2 + size_t{icon[at]} * icon[at]);
+            bySize[icon[at]].assign(icon.begin() + at + 2, icon.begin() + end);
+            at = end;
+        }
+        return bySize;
+    };
+    start("2\n");
+    auto windows = images(x_->cardinals(window_, "_NET_WM_ICON"));
+    game_.reset();
+    start("2\n", {}, kNativeGame);
+    auto native = images(x_->cardinals(window_, "_NET_WM_ICON"));
+    ASSERT_FALSE(windows.empty()) << "the window has no icon";
+    for (const auto& [size, pixels] : windows) {
+        ASSERT_EQ(native.count(size), 1u) << "the native icon has no " << size << "-px image";
+        EXPECT_TRUE(pixels == native[size]) << "the " << size << "-px images differ";
+    }
 }
 
 }  // namespace

@@ -33,13 +33,16 @@ grep -Eq 'libgl1|libopengl0' <<<"$depends" || fail "Depends names no GL library"
 
 out=$(desktop-file-validate "$root/usr/share/applications/zembrat-quillory.desktop" 2>&1)
 [ $? -eq 0 ] && [ -z "$out" ] || { echo "$out"; fail "desktop-file-validate"; }
+# Docks match the running window to the menu entry by the window's class.
+grep -qx 'StartupWMClass=Zembrat-quillory' "$root/usr/share/applications/zembrat-quillory.desktop" ||
+    fail "desktop entry's StartupWMClass is not the window's class, Zembrat-quillory"
 out=$(mandoc -T lint "$root/usr/share/man/man6/zembrat-quillory.6.gz" 2>&1)
 [ $? -eq 0 ] && [ -z "$out" ] || { echo "$out"; fail "mandoc -T lint"; }
 lintian --fail-on error "$deb" || fail "lintian reports errors"
 
 out=$(ZQ_GAME_PATH="$root/usr/games/zembrat-quillory" "$e2e" \
-    --gtest_filter='WindowTest.SmokeFloorAndFirstPieceAreDrawn:WindowTest.HasItsTitleSizeAndPosition' 2>&1)
-grep -q '^\[  PASSED  \] 2 tests' <<<"$out" || { echo "$out"; fail "the packaged program's window"; }
+    --gtest_filter='WindowTest.SmokeFloorAndFirstPieceAreDrawn:WindowTest.HasItsTitleSizeAndPosition:WindowTest.TellsTheDesktopItsClassProcessAndIcon' 2>&1)
+grep -q '^\[  PASSED  \] 3 tests' <<<"$out" || { echo "$out"; fail "the packaged program's window"; }
 
 if [ ${#failed[@]} -gt 0 ]; then
     printf 'Package check FAILED: %s\n' "${failed[@]}" >&2

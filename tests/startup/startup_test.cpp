@@ -85,6 +85,7 @@ TEST(Startup, SetsUpTheWindowAndCallbacksInOrder) {
               "glutInitWindowPosition(400, 100)\n"
               "glutInitWindowSize(1280, 860)\n"
               "glutCreateWindow()\n"
+              "glXGetCurrentDisplay()\n"  // the window's identity, none here
               "glutDisplayFunc()\n"
               "glutTimerFunc(1000, 1)\n"
               "glutKeyboardFunc()\n"

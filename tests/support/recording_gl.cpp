@@ -1,6 +1,9 @@
 #include "recording_gl.h"
 
 #include <GL/glut.h>
+#if __has_include(<GL/glx.h>)
+#include <GL/glx.h>
+#endif
 
 #include <cstring>
 #include <initializer_list>
@@ -174,3 +177,15 @@ void glutMainLoop() {
         recording::mainLoopHook();
     }
 }
+
+#if __has_include(<GL/glx.h>)
+// GLX: no X server behind the stand-in, so there is no current display.
+Display* glXGetCurrentDisplay() {
+    record("glXGetCurrentDisplay", {});
+    return nullptr;
+}
+GLXDrawable glXGetCurrentDrawable() {
+    record("glXGetCurrentDrawable", {});
+    return 0;
+}
+#endif
