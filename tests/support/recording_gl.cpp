@@ -57,9 +57,10 @@ void record(const char* name, std::initializer_list<double> args) {
 
 void recordElement(const char* name, const ClientArray& array, int index) {
     double args[4];
+    int size = std::min(array.size, 4);
     const float* element = array.element(index);
-    std::copy(element, element + array.size, args);
-    record(name, args, array.size);
+    std::copy(element, element + size, args);
+    record(name, args, size);
 }
 
 ClientArray* clientArray(GLenum cap) {
