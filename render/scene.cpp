@@ -2,7 +2,7 @@
 
 #include <GL/glut.h>
 
-#include "fractal.h"
+#include "background.h"
 #include "state.h"
 
 namespace {
@@ -59,7 +59,7 @@ void drawPiece() {
 
 void drawScene() {
     glClear(GL_COLOR_BUFFER_BIT);
-    drawFractal(1, 1.3f, 1, 0.0f, -0.8f);
+    drawBackground();
     drawBoard();
     if (!pieceLanded) {
         drawPiece();

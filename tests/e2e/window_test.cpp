@@ -125,6 +125,21 @@ TEST_F(WindowTest, FirstFrameShowsFloorPieceAndFigureOnWhite) {
     EXPECT_TRUE(allWhite(frame, 12 * 64, 0, kWindowWidth, 100));
 }
 
+// Orders past 6 draw the capped figure from vertex arrays. Their first frames
+// are, outside the piece (whose fall depends on timing), the one a copy of the
+// game that draws every triangle on its own shows at order 7.
+TEST_F(WindowTest, HighOrdersShowTheFigureDrawnTriangleByTriangle) {
+    start("7\n", {}, {ZQ_OLD_BACKGROUND_GAME_PATH});
+    Frame reference = grabSettled();
+    game_.reset();
+    for (const char* order : {"7\n", "2147483647\n"}) {
+        SCOPED_TRACE(order);
+        start(order);
+        EXPECT_TRUE(sameBackground(grabSettled(), reference));
+        game_.reset();
+    }
+}
+
 TEST_F(WindowTest, FigureFollowsTheTypedOrder) {
     // Order 1 is the bare first triangle: no star point above it.
     start("1\n");

@@ -5,6 +5,7 @@
 #include <GL/glx.h>
 #endif
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 #include <sstream>
@@ -17,7 +18,23 @@ std::vector<std::pair<const char*, std::size_t>> counts;
 bool recordingOn = true;
 Glut glutState;
 
-void record(const char* name, std::initializer_list<double> args) {
+// A client-side array as glVertexPointer or glColorPointer last set it.
+struct ClientArray {
+    bool enabled = false;
+    int size = 0;  // floats per element
+    int stride = 0;
+    const void* pointer = nullptr;
+
+    // Element `index`, read as GL reads it: packed when the stride is 0.
+    const float* element(int index) const {
+        int step = stride != 0 ? stride : size * static_cast<int>(sizeof(float));
+        return reinterpret_cast<const float*>(static_cast<const char*>(pointer) + index * step);
+    }
+};
+ClientArray vertexArray;
+ClientArray colourArray;
+
+void record(const char* name, const double* args, int argCount) {
     bool counted = false;
     for (auto& entry : counts) {
         if (entry.first == name || std::strcmp(entry.first, name) == 0) {
@@ -32,11 +49,25 @@ void record(const char* name, std::initializer_list<double> args) {
     if (!recordingOn) {
         return;
     }
-    GlCall call{name, {0, 0, 0, 0}, 0};
-    for (double arg : args) {
-        call.args[call.argCount++] = arg;
-    }
+    GlCall call{name, {0, 0, 0, 0}, argCount};
+    std::copy(args, args + argCount, call.args);
     log.push_back(call);
+}
+
+void record(const char* name, std::initializer_list<double> args) {
+    record(name, args.begin(), static_cast<int>(args.size()));
+}
+
+void recordElement(const char* name, const ClientArray& array, int index) {
+    double args[4];
+    int size = std::min(array.size, 4);
+    const float* element = array.element(index);
+    std::copy(element, element + size, args);
+    record(name, args, size);
+}
+
+ClientArray* clientArray(GLenum cap) {
+    return cap == GL_VERTEX_ARRAY ? &vertexArray : cap == GL_COLOR_ARRAY ? &colourArray : nullptr;
 }
 }  // namespace
 
@@ -60,6 +91,8 @@ void reset() {
     counts.clear();
     recordingOn = true;
     glutState = Glut{};
+    vertexArray = ClientArray{};
+    colourArray = ClientArray{};
 }
 
 void setRecording(bool on) {
@@ -95,7 +128,12 @@ bool operator==(const GlCall& call, const GlCall& other) {
     return true;
 }
 
+using recording::clientArray;
+using recording::ClientArray;
+using recording::colourArray;
 using recording::record;
+using recording::recordElement;
+using recording::vertexArray;
 
 // OpenGL 1.1
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
@@ -127,6 +165,45 @@ void glFlush() {
 }
 void glFinish() {
     record("glFinish", {});
+}
+void glEnableClientState(GLenum cap) {
+    record("glEnableClientState", {static_cast<double>(cap)});
+    if (ClientArray* array = clientArray(cap)) {
+        array->enabled = true;
+    }
+}
+void glDisableClientState(GLenum cap) {
+    record("glDisableClientState", {static_cast<double>(cap)});
+    if (ClientArray* array = clientArray(cap)) {
+        array->enabled = false;
+    }
+}
+// Float arrays only: the type is recorded for the test to check.
+void glVertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) {
+    record("glVertexPointer",
+           {static_cast<double>(size), static_cast<double>(type), static_cast<double>(stride)});
+    vertexArray = {vertexArray.enabled, size, stride, pointer};
+}
+void glColorPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) {
+    record("glColorPointer",
+           {static_cast<double>(size), static_cast<double>(type), static_cast<double>(stride)});
+    colourArray = {colourArray.enabled, size, stride, pointer};
+}
+// Recorded, and then what GL defines it to do: glBegin(mode), for each
+// element the colour (when its array is enabled) and the vertex, glEnd.
+void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
+    record("glDrawArrays",
+           {static_cast<double>(mode), static_cast<double>(first), static_cast<double>(count)});
+    record("glBegin", {static_cast<double>(mode)});
+    for (int i = first; i < first + count; ++i) {
+        if (colourArray.enabled) {
+            recordElement(colourArray.size == 4 ? "glColor4f" : "glColor3f", colourArray, i);
+        }
+        if (vertexArray.enabled) {
+            recordElement(vertexArray.size == 3 ? "glVertex3f" : "glVertex2f", vertexArray, i);
+        }
+    }
+    record("glEnd", {});
 }
 
 // GLUT

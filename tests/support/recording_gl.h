@@ -1,7 +1,10 @@
 // A recording stand-in for the GLUT and OpenGL functions the game calls.
 // Linked instead of freeglut and libGL, it keeps every call with its exact
 // arguments (floats and ints held exactly in doubles) and the callbacks and
-// timer that GLUT would hold, so a test can see a frame call by call.
+// timer that GLUT would hold, so a test can see a frame call by call. A
+// glDrawArrays is recorded and followed by the calls GL defines it to stand
+// for: glBegin(mode), then per element its glColor3f (when the colour array is
+// enabled) and glVertex2f, and glEnd.
 #pragma once
 
 #include <cstddef>

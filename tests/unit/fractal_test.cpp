@@ -9,12 +9,14 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstddef>
 #include <string>
 #include <vector>
 
+#include "background.h"
 #include "fractal.h"
 #include "fresh_game.h"
 #include "recording_gl.h"
@@ -24,8 +26,8 @@ namespace {
 
 const double kRoot3 = std::sqrt(3.0);
 
-// The call drawScene makes.
-void drawBackground() {
+// The call drawBackground makes for the orders up to 6, here made at any order.
+void drawWholeFractal() {
     drawFractal(1, 1.3f, 1, 0.0f, -0.8f);
 }
 
@@ -56,6 +58,11 @@ struct Triangle {
     double turn() const {
         return (vertex[1].x - vertex[0].x) * (vertex[2].y - vertex[0].y) -
                (vertex[2].x - vertex[0].x) * (vertex[1].y - vertex[0].y);
+    }
+    bool operator==(const Triangle& o) const {
+        return red == o.red && green == o.green && blue == o.blue &&
+               std::equal(vertex, vertex + 3, o.vertex,
+                          [](Point a, Point b) { return a.x == b.x && a.y == b.y; });
     }
 };
 
@@ -116,6 +123,74 @@ std::vector<Triangle> recordedTriangles() {
     return triangles;
 }
 
+GlCall glCall(const char* name, std::initializer_list<double> args) {
+    GlCall call{name, {0, 0, 0, 0}, 0};
+    for (double arg : args) {
+        call.args[call.argCount++] = arg;
+    }
+    return call;
+}
+
+// Reads a background drawn from vertex arrays back as triangles: both arrays
+// switched on and pointed at packed floats, draws of whole triangles of at
+// most 30,000 vertices each, each taking up where the last ended (the
+// stand-in follows each with the vertices it draws), and both arrays switched
+// off. The three vertices of a triangle must carry one colour.
+std::vector<Triangle> arrayTriangles() {
+    const std::vector<GlCall>& calls = recording::calls();
+    const std::vector<GlCall> opening = {glCall("glEnableClientState", {GL_VERTEX_ARRAY}),
+                                         glCall("glEnableClientState", {GL_COLOR_ARRAY}),
+                                         glCall("glVertexPointer", {2, GL_FLOAT, 0}),
+                                         glCall("glColorPointer", {3, GL_FLOAT, 0})};
+    const std::vector<GlCall> closing = {glCall("glDisableClientState", {GL_COLOR_ARRAY}),
+                                         glCall("glDisableClientState", {GL_VERTEX_ARRAY})};
+    if (calls.size() < opening.size() + closing.size()) {
+        ADD_FAILURE() << "only " << calls.size() << " calls";
+        return {};
+    }
+    const std::size_t end = calls.size() - closing.size();
+    for (std::size_t i = 0; i < opening.size(); ++i) {
+        EXPECT_EQ(calls[i], opening[i]) << calls[i].text();
+    }
+    for (std::size_t i = 0; i < closing.size(); ++i) {
+        EXPECT_EQ(calls[end + i], closing[i]) << calls[end + i].text();
+    }
+    std::vector<Triangle> triangles;
+    std::size_t i = opening.size();
+    int drawn = 0;
+    while (i < end) {
+        const GlCall& draw = calls[i];
+        int count = static_cast<int>(draw.args[2]);
+        if (std::string(draw.name) != "glDrawArrays" || draw.args[0] != GL_TRIANGLES ||
+            draw.args[1] != drawn || count <= 0 || count > 30000 || count % 3 != 0 ||
+            i + 3 + 2 * static_cast<std::size_t>(count) > end) {
+            ADD_FAILURE() << "call " << i << " is " << draw.text() << " after " << drawn
+                          << " vertices";
+            break;
+        }
+        i += 2;  // the draw and the glBegin that stands for it
+        for (int v = 0; v < count; v += 3) {
+            Triangle t{};
+            for (int k = 0; k < 3; ++k, i += 2) {
+                const GlCall& colour = calls[i];
+                if (k == 0) {
+                    t.red = colour.args[0];
+                    t.green = colour.args[1];
+                    t.blue = colour.args[2];
+                } else if (colour.args[0] != t.red || colour.args[1] != t.green ||
+                           colour.args[2] != t.blue) {
+                    ADD_FAILURE() << "vertex " << drawn + v + k << " has " << colour.text();
+                }
+                t.vertex[k] = {calls[i + 1].args[0], calls[i + 1].args[1]};
+            }
+            triangles.push_back(t);
+        }
+        ++i;  // glEnd
+        drawn += count;
+    }
+    return triangles;
+}
+
 // Rounds a double to float. Kept out of line: GCC 12.2 at -O2 and above, when
 // it pairs two such roundings whose results are widened back to double, drops
 // the rounding altogether, and the expected values below would then be the
@@ -165,7 +240,7 @@ class Fractal : public ::testing::Test {
         recording::reset();
         recording::setRecording(false);
         fractalOrder = order;
-        drawBackground();
+        drawWholeFractal();
         recording::setRecording(true);
         std::size_t begins = recording::count("glBegin");
         EXPECT_EQ(recording::count("glColor3f"), begins) << "order " << order;
@@ -177,7 +252,7 @@ class Fractal : public ::testing::Test {
     std::vector<Triangle> drawAndRead(int order) {
         recording::reset();
         fractalOrder = order;
-        drawBackground();
+        drawWholeFractal();
         return recordedTriangles();
     }
 };
@@ -203,7 +278,7 @@ TEST_F(Fractal, OrderTwoIsTheFirstTriangleAndItsSixChildrenCallByCall) {
     appendTriangleCalls(expected, third, true, apexX - third, near);
 
     fractalOrder = 2;
-    drawBackground();
+    drawWholeFractal();
 
     const std::vector<GlCall>& actual = recording::calls();
     ASSERT_EQ(actual.size(), expected.size());
@@ -280,6 +355,33 @@ TEST_F(Fractal, OrdersPastTheCapDrawTheCappedFigure) {
     for (int order : {7, 8, 1000, INT_MAX}) {
         EXPECT_EQ(countTriangles(order), trianglesUpTo(kDeepestLevel)) << "order " << order;
     }
+}
+
+// Every order past 6 shows the capped figure drawn from vertex arrays, in the
+// first frame and in those after it: the triangles drawFractal draws to the
+// cap, float for float and in its order. Order 6 is still drawn triangle by
+// triangle.
+TEST_F(Fractal, HigherOrdersDrawTheCappedFigureFromVertexArrays) {
+    const std::vector<Triangle> capped = drawAndRead(INT_MAX);
+    ASSERT_EQ(static_cast<long long>(capped.size()), trianglesUpTo(kDeepestLevel));
+    for (int order : {7, INT_MAX}) {
+        for (int frame = 1; frame <= 2; ++frame) {
+            SCOPED_TRACE("order " + std::to_string(order) + ", frame " + std::to_string(frame));
+            recording::reset();
+            fractalOrder = order;
+            drawBackground();
+            std::vector<Triangle> drawn = arrayTriangles();
+            ASSERT_EQ(drawn.size(), capped.size());
+            auto differ = std::mismatch(drawn.begin(), drawn.end(), capped.begin());
+            EXPECT_TRUE(differ.first == drawn.end())
+                << "first different triangle: " << differ.first - drawn.begin();
+        }
+    }
+    recording::reset();
+    fractalOrder = 6;
+    drawBackground();
+    EXPECT_EQ(recording::count("glDrawArrays"), 0u);
+    EXPECT_EQ(recordedTriangles().size(), 9331u);
 }
 
 // At the deepest order, level by level: the count on each level, each
