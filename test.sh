@@ -30,3 +30,9 @@ export UBSAN_OPTIONS=exitcode=87:print_stacktrace=1:halt_on_error=1
 cmake -S . -B build-asan -DZQ_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-asan -j "$jobs"
 (cd build-asan && ctest --output-on-failure -j "$jobs" -L 'unit|fuzz|robust')
+
+# The other platforms: the Windows .exe, cross-built and put through the
+# real-window suite under Wine, and the browser build, tested in headless
+# Chromium against the native game's frames.
+scripts/windows.sh
+scripts/web.sh
