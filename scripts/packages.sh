@@ -1,5 +1,6 @@
-# Sourced by the play and test scripts: installs the Debian packages a step
-# needs when they are missing, or says plainly which ones to install.
+# Sourced by the play, test and build scripts: installs the Debian packages a
+# step needs when they are missing, or says plainly which ones to install; and
+# runs the long steps of a build quietly.
 
 # ensure_packages PACKAGE...
 ensure_packages() {
@@ -49,3 +50,15 @@ WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw
 # which CPack finds the programs to look at), and what checking it needs.
 DEB_PACKAGES=(dpkg-dev file)
 DEB_CHECK_PACKAGES=(lintian desktop-file-utils mandoc)
+
+# run LOG COMMAND...: runs the command with its output in $logs/LOG (the
+# sourcing script sets logs), shown only when it fails.
+run() {
+    local log=$logs/$1
+    shift
+    if ! "$@" >"$log" 2>&1; then
+        tail -n 40 "$log" >&2
+        echo "failed: $* (whole log: $log)" >&2
+        exit 1
+    fi
+}

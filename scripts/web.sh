@@ -30,19 +30,8 @@ esac
 out=$PWD/build-web
 site=$out/site
 jobs=$(nproc)
-mkdir -p "$out/logs"
-
-# run LOG COMMAND...: runs the command with its output in build-web/logs,
-# shown only when it fails.
-run() {
-    local log=$out/logs/$1
-    shift
-    if ! "$@" >"$log" 2>&1; then
-        tail -n 40 "$log" >&2
-        echo "failed: $* (whole log: $log)" >&2
-        exit 1
-    fi
-}
+logs=$out/logs
+mkdir -p "$logs"
 
 # Debian's emscripten brings Debian's node with it; a node from elsewhere
 # (NodeSource, say) does not look where Debian keeps the modules emcc needs.

@@ -27,19 +27,8 @@ out=$PWD/build-windows
 host=x86_64-w64-mingw32
 toolchain=$PWD/cmake/mingw-w64.cmake
 jobs=$(nproc)
-mkdir -p "$out/logs"
-
-# run LOG COMMAND...: runs the command with its output in build-windows/logs,
-# shown only when it fails.
-run() {
-    local log=$out/logs/$1
-    shift
-    if ! "$@" >"$log" 2>&1; then
-        tail -n 40 "$log" >&2
-        echo "failed: $* (whole log: $log)" >&2
-        exit 1
-    fi
-}
+logs=$out/logs
+mkdir -p "$logs"
 
 # The deb-src twin of every source the system's apt reads, in both the
 # one-line and the deb822 form.
@@ -73,10 +62,10 @@ fetch_freeglut_source() {
         -o "APT::Sandbox::User=$(id -un)")
     # A third-party source without a deb-src side only warns here; what
     # counts is whether freeglut's source comes.
-    apt-get "${options[@]}" update >"$out/logs/apt-update.log" 2>&1 || true
+    apt-get "${options[@]}" update >"$logs/apt-update.log" 2>&1 || true
     (cd "$apt/source" && apt-get "${options[@]}" source --download-only freeglut) \
-        >"$out/logs/apt-source.log" 2>&1 || {
-        cat "$out/logs/apt-update.log" "$out/logs/apt-source.log" >&2
+        >"$logs/apt-source.log" 2>&1 || {
+        cat "$logs/apt-update.log" "$logs/apt-source.log" >&2
         echo "Could not fetch freeglut's source package: the build needs Debian's" >&2
         echo "source archive (deb-src) to be reachable." >&2
         exit 1
