@@ -55,6 +55,8 @@ var LibraryWebPlatform = {
     s: 0, t: 0,           // the current texture coordinates
     primitiveTexels: null, // Float32Array of s, t per vertex since glBegin
     textures: [null],     // WebGL textures by GL name; 0 is none
+    bound: 0,             // the name bound to GL_TEXTURE_2D
+    nextName: 1,          // the next name glGenTextures hands out
     texturedProgram: null,
     texturedBuffer: null,
     textured: null,       // Float32Array of x, y, s, t per collected textured vertex
@@ -155,7 +157,8 @@ var LibraryWebPlatform = {
       GL11.batch = new Float32Array(GL11.batchWords.buffer);
     },
 
-    // Draws the collected triangles and empties the collection.
+    // Draws the collected triangles and empties the collection; at most one
+    // of the two collections, coloured or textured, is ever waiting.
     flush: function() {
       if (GL11.texturedCount !== 0) GL11.flushTextured();
       if (GL11.batchCount === 0) return;
@@ -253,9 +256,6 @@ var LibraryWebPlatform = {
       GL11.textures[name] = texture;
       return texture;
     },
-    bound: 0,             // the name bound to GL_TEXTURE_2D
-    nextName: 1,          // the next name glGenTextures hands out
-
     // A segment from primitive vertex i to j as wide lines are drawn without
     // antialiasing: a quad reaching half the width above and below it when it
     // runs more across than up, left and right of it otherwise; ends as
