@@ -11,6 +11,15 @@
 // because WebGL draws lines one pixel wide only. Colours are clamped to 0..1
 // where they are drawn, as GL clamps them.
 //
+// Textures: what the game needs to keep a picture and draw it again, 2D
+// textures filled by copying from the drawing buffer and drawn on
+// triangles, quads and polygons with nearest sampling, the texel replacing
+// the colour (lines and rectangles stay untextured; the game textures
+// quads only). Textured primitives are collected apart from the coloured
+// ones; whichever collection is waiting is drawn before the other takes a
+// vertex, and before a texture changes, so everything reaches the screen in
+// the order it was given.
+//
 // Keys: GLUT's keyboard callback gets the character the key typed, as on the
 // desktop, so a capital letter from Shift or Caps Lock stays a capital.
 //
@@ -42,6 +51,16 @@ var LibraryWebPlatform = {
     primitiveWords: null, // Uint32Array view of the same
     primitiveCount: 0,
     arrays: {vertex: false, colour: false},
+    texturing: false,     // GL_TEXTURE_2D enabled
+    s: 0, t: 0,           // the current texture coordinates
+    primitiveTexels: null, // Float32Array of s, t per vertex since glBegin
+    textures: [null],     // WebGL textures by GL name; 0 is none
+    bound: 0,             // the name bound to GL_TEXTURE_2D
+    nextName: 1,          // the next name glGenTextures hands out
+    texturedProgram: null,
+    texturedBuffer: null,
+    textured: null,       // Float32Array of x, y, s, t per collected textured vertex
+    texturedCount: 0,     // textured vertices collected
     vertexPointer: {size: 4, stride: 0, ptr: 0},
     colourPointer: {size: 4, stride: 0, ptr: 0},
 
@@ -59,10 +78,14 @@ var LibraryWebPlatform = {
     // Room for `count` vertices since glBegin.
     primitiveRoom: function(count) {
       if (GL11.primitive && GL11.primitive.length >= count * 3) return;
-      var words = new Uint32Array(Math.max(64, count * 2) * 3);
+      var size = Math.max(64, count * 2);
+      var words = new Uint32Array(size * 3);
+      var texels = new Float32Array(size * 2);
       if (GL11.primitiveWords) words.set(GL11.primitiveWords);
+      if (GL11.primitiveTexels) texels.set(GL11.primitiveTexels);
       GL11.primitiveWords = words;
       GL11.primitive = new Float32Array(words.buffer);
+      GL11.primitiveTexels = texels;
     },
 
     // Compiles the one shader pair on first use: positions as given (no
@@ -106,6 +129,27 @@ var LibraryWebPlatform = {
       gl.enableVertexAttribArray(1);
       gl.uniform1f(gl.getUniformLocation(program, 'height'), gl.drawingBufferHeight);
       GL11.program = program;
+      // Textured vertices: positions as given, the texel at the fragment's
+      // texture coordinates as its colour (GL_REPLACE). Positions go as they
+      // are: the game's textured quads have their edges between pixels.
+      var textured = gl.createProgram();
+      gl.attachShader(textured, compile(gl.VERTEX_SHADER,
+        'attribute vec4 position; attribute vec2 place; varying vec2 texel;' +
+        'void main() { gl_Position = position; texel = place; }'));
+      gl.attachShader(textured, compile(gl.FRAGMENT_SHADER,
+        '#ifdef GL_FRAGMENT_PRECISION_HIGH\n' +
+        'precision highp float;\n' +
+        '#else\n' +
+        'precision mediump float;\n' +
+        '#endif\n' +
+        'uniform sampler2D image; varying vec2 texel;' +
+        'void main() { gl_FragColor = texture2D(image, texel); }'));
+      gl.bindAttribLocation(textured, 0, 'position');
+      gl.bindAttribLocation(textured, 1, 'place');
+      gl.linkProgram(textured);
+      GL11.texturedProgram = textured;
+      GL11.texturedBuffer = gl.createBuffer();
+      GL11.textured = new Float32Array(GL11.kBatchVertices * 4);
       GL11.batchBuffer = gl.createBuffer();
       GL11.vertexBuffer = gl.createBuffer();
       GL11.colourBuffer = gl.createBuffer();
@@ -113,8 +157,10 @@ var LibraryWebPlatform = {
       GL11.batch = new Float32Array(GL11.batchWords.buffer);
     },
 
-    // Draws the collected triangles and empties the collection.
+    // Draws the collected triangles and empties the collection; at most one
+    // of the two collections, coloured or textured, is ever waiting.
     flush: function() {
+      if (GL11.texturedCount !== 0) GL11.flushTextured();
       if (GL11.batchCount === 0) return;
       var gl = GLctx;
       gl.bindBuffer(gl.ARRAY_BUFFER, GL11.batchBuffer);
@@ -126,25 +172,66 @@ var LibraryWebPlatform = {
       GL11.batchCount = 0;
     },
 
+    // Draws the collected textured triangles with the bound texture, and
+    // empties that collection; the coloured drawing's program stays current.
+    flushTextured: function() {
+      var gl = GLctx;
+      gl.useProgram(GL11.texturedProgram);
+      gl.bindBuffer(gl.ARRAY_BUFFER, GL11.texturedBuffer);
+      gl.bufferData(gl.ARRAY_BUFFER, GL11.textured.subarray(0, GL11.texturedCount * 4),
+                    gl.STREAM_DRAW);
+      gl.vertexAttribPointer(0, 2, gl.FLOAT, false, 16, 0);
+      gl.vertexAttribPointer(1, 2, gl.FLOAT, false, 16, 8);
+      gl.drawArrays(gl.TRIANGLES, 0, GL11.texturedCount);
+      gl.useProgram(GL11.program);
+      GL11.texturedCount = 0;
+    },
+
     // Makes room for `count` more vertices, drawing a full collection first,
     // and returns the word where they go. Whole primitives are added at once,
     // so a draw call never splits one.
     reserve: function(count) {
       if (!GL11.program) GL11.setUp();
-      if (GL11.batchCount + count > GL11.kBatchVertices) GL11.flush();
+      if (GL11.texturedCount !== 0 ||
+          GL11.batchCount + count > GL11.kBatchVertices) GL11.flush();
       var at = GL11.batchCount * 3;
       GL11.batchCount += count;
       return at;
     },
 
-    // Adds the triangle of primitive vertices i, j and k.
+    // Adds the triangle of primitive vertices i, j and k, textured while
+    // GL_TEXTURE_2D is enabled.
     triangle: function(i, j, k) {
+      if (GL11.texturing) {
+        GL11.texturedTriangle(i, j, k);
+        return;
+      }
       var at = GL11.reserve(3);
       var to = GL11.batchWords;
       var from = GL11.primitiveWords;
       to[at] = from[i * 3]; to[at + 1] = from[i * 3 + 1]; to[at + 2] = from[i * 3 + 2];
       to[at + 3] = from[j * 3]; to[at + 4] = from[j * 3 + 1]; to[at + 5] = from[j * 3 + 2];
       to[at + 6] = from[k * 3]; to[at + 7] = from[k * 3 + 1]; to[at + 8] = from[k * 3 + 2];
+    },
+
+    // The same for a textured triangle: corners with their texture
+    // coordinates, after any coloured triangles collected before.
+    texturedTriangle: function(i, j, k) {
+      if (!GL11.program) GL11.setUp();
+      if (GL11.batchCount !== 0 ||
+          GL11.texturedCount + 3 > GL11.kBatchVertices) GL11.flush();
+      var to = GL11.textured;
+      var at = GL11.texturedCount * 4;
+      GL11.texturedCount += 3;
+      var v = GL11.primitive;
+      var st = GL11.primitiveTexels;
+      for (var n = 0; n < 3; n++, at += 4) {
+        var p = n === 0 ? i : n === 1 ? j : k;
+        to[at] = v[p * 3];
+        to[at + 1] = v[p * 3 + 1];
+        to[at + 2] = st[p * 2];
+        to[at + 3] = st[p * 2 + 1];
+      }
     },
 
     // Adds the corner (x, y) in the colour `rgba` at word `at`.
@@ -154,6 +241,21 @@ var LibraryWebPlatform = {
       GL11.batchWords[at + 2] = rgba;
     },
 
+    // The texture a name stands for, made when the name is first used, as
+    // GL makes it on the first bind. It is clamped to its edge, the only
+    // wrapping WebGL allows for every size.
+    texture: function(name) {
+      var texture = GL11.textures[name];
+      if (texture) return texture;
+      var gl = GLctx;
+      texture = gl.createTexture();
+      gl.bindTexture(gl.TEXTURE_2D, texture);
+      gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_S, gl.CLAMP_TO_EDGE);
+      gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_T, gl.CLAMP_TO_EDGE);
+      gl.bindTexture(gl.TEXTURE_2D, GL11.textures[GL11.bound] || null);
+      GL11.textures[name] = texture;
+      return texture;
+    },
     // A segment from primitive vertex i to j as wide lines are drawn without
     // antialiasing: a quad reaching half the width above and below it when it
     // runs more across than up, left and right of it otherwise; ends as
@@ -190,6 +292,12 @@ var LibraryWebPlatform = {
         case 0x0009:  // GL_POLYGON, convex, so drawn as a fan
           for (var i = 1; i + 1 < n; i++) GL11.triangle(0, i, i + 1);
           break;
+        case 0x0007:  // GL_QUADS, each as two triangles
+          for (var i = 0; i + 3 < n; i += 4) {
+            GL11.triangle(i, i + 1, i + 2);
+            GL11.triangle(i, i + 2, i + 3);
+          }
+          break;
         case 0x0001:  // GL_LINES
           for (var i = 0; i + 1 < n; i += 2) GL11.segment(i, i + 1);
           break;
@@ -216,13 +324,24 @@ var LibraryWebPlatform = {
     GL11.primitiveCount = 0;
   },
 
-  // glVertex2f: one vertex with the current colour.
+  // glVertex2f: one vertex with the current colour, and the current texture
+  // coordinates while GL_TEXTURE_2D is enabled.
   glVertex2f: function(x, y) {
     var n = GL11.primitiveCount++;
     GL11.primitiveRoom(n + 1);
     GL11.primitive[n * 3] = x;
     GL11.primitive[n * 3 + 1] = y;
     GL11.primitiveWords[n * 3 + 2] = GL11.rgba;
+    if (GL11.texturing) {
+      GL11.primitiveTexels[n * 2] = GL11.s;
+      GL11.primitiveTexels[n * 2 + 1] = GL11.t;
+    }
+  },
+
+  // glTexCoord2f: the texture coordinates of the vertices that follow.
+  glTexCoord2f: function(s, t) {
+    GL11.s = s;
+    GL11.t = t;
   },
 
   // glEnd: hands the finished primitive to the collection.
@@ -305,6 +424,112 @@ var LibraryWebPlatform = {
     }
     gl.drawArrays(mode, 0, count);
     gl.enableVertexAttribArray(1);
+  },
+
+  // glEnable / glDisable: GL_TEXTURE_2D textures what glBegin draws from then
+  // on; other capabilities go to WebGL, after what was collected before.
+  glEnable: function(cap) {
+    if (cap === 0x0DE1) {
+      GL11.texturing = true;
+    } else {
+      GL11.flush();
+      GLctx.enable(cap);
+    }
+  },
+  glDisable: function(cap) {
+    if (cap === 0x0DE1) {
+      GL11.texturing = false;
+    } else {
+      GL11.flush();
+      GLctx.disable(cap);
+    }
+  },
+
+  // glTexEnvi: how texels meet the colour. Textured primitives are always
+  // drawn GL_REPLACE, the texel in place of the colour, the one mode the game
+  // sets.
+  glTexEnvi: function(target, pname, param) {},
+
+  // glGetIntegerv: WebGL's integer state written to the program's memory,
+  // as many ints as the value has (four for GL_VIEWPORT, one for
+  // GL_MAX_TEXTURE_SIZE); booleans as 0 or 1.
+  glGetIntegerv: function(pname, ptr) {
+    var value = GLctx.getParameter(pname);
+    if (value === null || value === undefined) return;
+    if (typeof value === 'number' || typeof value === 'boolean') {
+      HEAP32[ptr >> 2] = Number(value);
+    } else {
+      for (var i = 0; i < value.length; i++) HEAP32[(ptr >> 2) + i] = Number(value[i]);
+    }
+  },
+
+  // glGenTextures: `n` new texture names into the int array at `ptr`. Names
+  // are never handed out twice.
+  glGenTextures: function(n, ptr) {
+    if (!GL11.program) GL11.setUp();
+    for (var i = 0; i < n; i++) {
+      var name = GL11.nextName++;
+      GL11.texture(name);
+      HEAP32[(ptr >> 2) + i] = name;
+    }
+  },
+
+  // glDeleteTextures: frees the textures named in the int array at `ptr`,
+  // after drawing what was collected with them; a bound one leaves none
+  // bound, as in GL.
+  glDeleteTextures: function(n, ptr) {
+    GL11.flush();
+    for (var i = 0; i < n; i++) {
+      var name = HEAP32[(ptr >> 2) + i];
+      if (!name || !GL11.textures[name]) continue;
+      GLctx.deleteTexture(GL11.textures[name]);
+      GL11.textures[name] = null;
+      if (GL11.bound === name) GL11.bound = 0;
+    }
+  },
+
+  // glBindTexture: the GL_TEXTURE_2D that textured primitives use from now
+  // on and that the texture calls change; what was collected with the one
+  // before is drawn first.
+  glBindTexture: function(target, name) {
+    if (!GL11.program) GL11.setUp();
+    GL11.flush();
+    var texture = name ? GL11.texture(name) : null;
+    GL11.bound = name;
+    GLctx.bindTexture(GLctx.TEXTURE_2D, texture);
+  },
+
+  // glTexParameteri: filters and wrapping of the bound texture. GL 1.1's
+  // GL_CLAMP is clamping to the edge here, which is what it does with a
+  // texture without a border.
+  glTexParameteri: function(target, pname, param) {
+    GL11.flush();
+    GLctx.texParameteri(GLctx.TEXTURE_2D, pname, param === 0x2900 ? GLctx.CLAMP_TO_EDGE : param);
+  },
+
+  // glTexImage2D: gives the bound texture its size and format, GL_RGB or
+  // GL_RGBA bytes (GL 1.1's component counts 3 and 4 too), from the program's
+  // memory, rows aligned to 4 bytes as GL reads them, or left black when
+  // `pixels` is null.
+  glTexImage2D: function(target, level, internalFormat, width, height, border, format, type, pixels) {
+    GL11.flush();
+    var gl = GLctx;
+    var formats = {3: gl.RGB, 4: gl.RGBA};
+    var inner = formats[internalFormat] || internalFormat;
+    var data = null;
+    if (pixels) {
+      var channels = format === gl.RGBA ? 4 : 3;
+      var row = (width * channels + 3) & ~3;
+      data = HEAPU8.subarray(pixels, pixels + row * (height - 1) + width * channels);
+    }
+    gl.texImage2D(gl.TEXTURE_2D, level, inner, width, height, border, format, type, data);
+  },
+
+  // glCopyTexSubImage2D: a rectangle of the drawing buffer, with everything
+  // collected so far drawn into it first, into the bound texture.
+  glCopyTexSubImage2D: function(target, level, xOffset, yOffset, x, y, width, height) {
+    GL11.flush();
+    GLctx.copyTexSubImage2D(GLctx.TEXTURE_2D, level, xOffset, yOffset, x, y, width, height);
   },
 
   // glutSwapBuffers: the frame is complete, so everything collected is drawn;
