@@ -92,12 +92,10 @@ void reset() {
     counts.clear();
     recordingOn = true;
     glutState = Glut{};
-    // The game keeps its textures from test to test, as GL does.
-    Gl textures = glState;
-    glState = Gl{};
-    glState.texturesMade = textures.texturesMade;
-    glState.boundTexture = textures.boundTexture;
-    glState.textureSizes = textures.textureSizes;
+    // The textures stay, as the game keeps them from test to test.
+    const Gl defaults;
+    std::copy(defaults.viewport, defaults.viewport + 4, glState.viewport);
+    glState.maxTextureSize = defaults.maxTextureSize;
     vertexArray = ClientArray{};
     colourArray = ClientArray{};
 }
