@@ -1,7 +1,10 @@
 // Time per frame at the game's window size: drawScene() (which clears, draws
 // the background figure and the field, and swaps) followed by glFinish(), so
 // the renderer's queued work is inside the figure. An empty frame, a clear and
-// a swap, is the floor the others are read against.
+// a swap, is the floor the others are read against. The window keeps its
+// size, so from order 7 on the frames timed are those drawn from the figure's
+// copy in textures: only the first frame at order 7 draws the figure from
+// arrays and makes the copy.
 //
 // The window is a real GLUT window of 1280 by 860; no callback but an empty
 // display is registered, so no timer or key moves the game while it runs.

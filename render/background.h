@@ -3,8 +3,9 @@
 // Draws the figure behind the field for the typed order. Orders up to 6 are
 // drawn triangle by triangle as drawFractal(1, 1.3, 1, 0.0, -0.8) draws them.
 // Every higher order shows the same figure, capped at kDeepestLevel: it is
-// worked out once, on the first frame that needs it, into arrays fixed at
-// start-up, and drawn from them with client vertex arrays every frame, the
-// same triangles in the same order at a fraction of the cost. Called by
-// drawScene.
+// worked out once into arrays fixed at start-up and drawn from them with
+// client vertex arrays, the same triangles in the same order, on the first
+// frame and whenever the viewport has changed; that frame is then copied into
+// textures, and the frames after it draw the copy, the same pixels at a
+// fraction of the cost. Called by drawScene.
 void drawBackground();

@@ -163,7 +163,7 @@ bool isOutlinedCell(const Frame& frame, Cell cell, Rgb fill, std::string* why) {
     return true;
 }
 
-::testing::AssertionResult sameBackground(const Frame& a, const Frame& b) {
+::testing::AssertionResult sameBackground(const Frame& a, const Frame& b, int tolerance) {
     std::vector<bool> masked(static_cast<size_t>(a.width()) * a.height(), false);
     double w = a.width() / static_cast<double>(kFieldSide);
     double h = a.height() / static_cast<double>(kFieldSide);
@@ -184,7 +184,8 @@ bool isOutlinedCell(const Frame& frame, Cell cell, Rgb fill, std::string* why) {
     std::ostringstream first;
     for (int y = 0; y < a.height(); ++y) {
         for (int x = 0; x < a.width(); ++x) {
-            if (!masked[static_cast<size_t>(y) * a.width() + x] && a.at(x, y) != b.at(x, y)) {
+            if (!masked[static_cast<size_t>(y) * a.width() + x] &&
+                !a.at(x, y).near(b.at(x, y), tolerance)) {
                 if (differing++ == 0) {
                     first << "first at (" << x << "," << y << "): " << a.at(x, y) << " vs "
                           << b.at(x, y);

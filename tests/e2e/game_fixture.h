@@ -65,8 +65,8 @@ Rgb clipPixel(const Frame& frame, double x, double y);
 Rgb cellCentre(const Frame& frame, Cell cell);
 
 // Every pixel outside the blocks of either frame (whose fall depends on
-// timing) is the same in both.
-::testing::AssertionResult sameBackground(const Frame& a, const Frame& b);
+// timing) is the same in both, to `tolerance` in each colour.
+::testing::AssertionResult sameBackground(const Frame& a, const Frame& b, int tolerance = 0);
 
 // True when the cell is filled with `fill` and outlined in black; otherwise
 // false with the reason in `why`.

@@ -125,17 +125,48 @@ TEST_F(WindowTest, FirstFrameShowsFloorPieceAndFigureOnWhite) {
     EXPECT_TRUE(allWhite(frame, 12 * 64, 0, kWindowWidth, 100));
 }
 
-// Orders past 6 draw the capped figure from vertex arrays. Their first frames
-// are, outside the piece (whose fall depends on timing), the one a copy of the
-// game that draws every triangle on its own shows at order 7.
+// Orders past 6 draw the capped figure from vertex arrays on the first frame
+// at a window size, and from a copy of it in textures on the frames after it.
+// Both are, outside the piece (whose fall depends on timing), the frame a copy
+// of the game that draws every triangle on its own shows at order 7, and so
+// are both again at a new size, to a step in colour: at 1500x1000 llvmpipe
+// fills some of its 64-pixel blocks inside the first triangle with (0, 51, 51)
+// when the figure comes from arrays and (0, 50, 50) when it is drawn triangle
+// by triangle. Wine is not resized: its frame round the window takes the size
+// in its own time.
 TEST_F(WindowTest, HighOrdersShowTheFigureDrawnTriangleByTriangle) {
+    const bool resizes = !testsTheWindowsBuild();
+    const int width = 1500;
+    const int height = 1000;
+    auto resized = [&] {
+        x_->resize(window_, width, height);
+        return waitForFrame([&](const Frame& f) { return f.width() == width; }, Millis(5000));
+    };
+    // A frame drawn later than the one on screen: a key that moves nothing
+    // asks for one, and a gravity step shows one has come.
+    auto later = [&] {
+        press("x");
+        EXPECT_TRUE(waitForChange(blockCells(grab()), Millis(5000))) << "no gravity step";
+        return grabSettled();
+    };
     start("7\n", {}, {ZQ_OLD_BACKGROUND_GAME_PATH});
     Frame reference = grabSettled();
+    std::optional<Frame> resizedReference;
+    if (resizes) {
+        ASSERT_TRUE(resized()) << "no frame at the new size";
+        resizedReference = later();
+    }
     game_.reset();
     for (const char* order : {"7\n", "2147483647\n"}) {
         SCOPED_TRACE(order);
         start(order);
-        EXPECT_TRUE(sameBackground(grabSettled(), reference));
+        EXPECT_TRUE(sameBackground(grabSettled(), reference)) << "the first frame";
+        EXPECT_TRUE(sameBackground(later(), reference)) << "a later frame";
+        if (resizes) {
+            ASSERT_TRUE(resized()) << "no frame at the new size";
+            later();  // past the first frame at the new size, drawn from the arrays
+            EXPECT_TRUE(sameBackground(later(), *resizedReference, 1)) << "after the resize";
+        }
         game_.reset();
     }
 }

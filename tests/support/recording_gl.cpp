@@ -17,6 +17,7 @@ std::vector<GlCall> log;
 std::vector<std::pair<const char*, std::size_t>> counts;
 bool recordingOn = true;
 Glut glutState;
+Gl glState;
 
 // A client-side array as glVertexPointer or glColorPointer last set it.
 struct ClientArray {
@@ -49,7 +50,7 @@ void record(const char* name, const double* args, int argCount) {
     if (!recordingOn) {
         return;
     }
-    GlCall call{name, {0, 0, 0, 0}, argCount};
+    GlCall call{name, {}, argCount};
     std::copy(args, args + argCount, call.args);
     log.push_back(call);
 }
@@ -91,6 +92,10 @@ void reset() {
     counts.clear();
     recordingOn = true;
     glutState = Glut{};
+    // The textures stay, as the game keeps them from test to test.
+    const Gl defaults;
+    std::copy(defaults.viewport, defaults.viewport + 4, glState.viewport);
+    glState.maxTextureSize = defaults.maxTextureSize;
     vertexArray = ClientArray{};
     colourArray = ClientArray{};
 }
@@ -101,6 +106,10 @@ void setRecording(bool on) {
 
 Glut& glut() {
     return glutState;
+}
+
+Gl& gl() {
+    return glState;
 }
 
 }  // namespace recording
@@ -126,6 +135,10 @@ bool operator==(const GlCall& call, const GlCall& other) {
         }
     }
     return true;
+}
+
+void PrintTo(const GlCall& call, std::ostream* out) {
+    *out << call.text();
 }
 
 using recording::clientArray;
@@ -204,6 +217,59 @@ void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
         }
     }
     record("glEnd", {});
+}
+
+// Textures: the calls are recorded; names and sizes are kept in gl().
+void glGetIntegerv(GLenum name, GLint* values) {
+    record("glGetIntegerv", {static_cast<double>(name)});
+    const auto& state = recording::gl();
+    if (name == GL_VIEWPORT) {
+        std::copy(state.viewport, state.viewport + 4, values);
+    } else if (name == GL_MAX_TEXTURE_SIZE) {
+        *values = state.maxTextureSize;
+    }
+}
+void glGenTextures(GLsizei n, GLuint* textures) {
+    record("glGenTextures", {static_cast<double>(n)});
+    for (GLsizei i = 0; i < n; ++i) {
+        textures[i] = ++recording::gl().texturesMade;
+    }
+}
+void glBindTexture(GLenum target, GLuint texture) {
+    record("glBindTexture", {static_cast<double>(target), static_cast<double>(texture)});
+    recording::gl().boundTexture = texture;
+}
+void glTexParameteri(GLenum target, GLenum name, GLint value) {
+    record("glTexParameteri",
+           {static_cast<double>(target), static_cast<double>(name), static_cast<double>(value)});
+}
+void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
+                  GLint border, GLenum format, GLenum type, const GLvoid*) {
+    record("glTexImage2D", {static_cast<double>(target), static_cast<double>(level),
+                            static_cast<double>(internalFormat), static_cast<double>(width),
+                            static_cast<double>(height), static_cast<double>(border),
+                            static_cast<double>(format), static_cast<double>(type)});
+    recording::gl().textureSizes[recording::gl().boundTexture] = {width, height};
+}
+void glCopyTexSubImage2D(GLenum target, GLint level, GLint xOffset, GLint yOffset, GLint x, GLint y,
+                         GLsizei width, GLsizei height) {
+    record("glCopyTexSubImage2D",
+           {static_cast<double>(target), static_cast<double>(level), static_cast<double>(xOffset),
+            static_cast<double>(yOffset), static_cast<double>(x), static_cast<double>(y),
+            static_cast<double>(width), static_cast<double>(height)});
+}
+void glEnable(GLenum cap) {
+    record("glEnable", {static_cast<double>(cap)});
+}
+void glDisable(GLenum cap) {
+    record("glDisable", {static_cast<double>(cap)});
+}
+void glTexEnvi(GLenum target, GLenum name, GLint value) {
+    record("glTexEnvi",
+           {static_cast<double>(target), static_cast<double>(name), static_cast<double>(value)});
+}
+void glTexCoord2f(GLfloat s, GLfloat t) {
+    record("glTexCoord2f", {s, t});
 }
 
 // GLUT

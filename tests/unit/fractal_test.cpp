@@ -124,7 +124,7 @@ std::vector<Triangle> recordedTriangles() {
 }
 
 GlCall glCall(const char* name, std::initializer_list<double> args) {
-    GlCall call{name, {0, 0, 0, 0}, 0};
+    GlCall call{name, {}, 0};
     for (double arg : args) {
         call.args[call.argCount++] = arg;
     }
@@ -135,8 +135,9 @@ GlCall glCall(const char* name, std::initializer_list<double> args) {
 // switched on and pointed at packed floats, draws of whole triangles of at
 // most 30,000 vertices each, each taking up where the last ended (the
 // stand-in follows each with the vertices it draws), and both arrays switched
-// off. The three vertices of a triangle must carry one colour.
-std::vector<Triangle> arrayTriangles() {
+// off. The three vertices of a triangle must carry one colour. Reads the
+// calls from `begin` on; `end` is set to where the drawing ends.
+std::vector<Triangle> arrayTriangles(std::size_t begin, std::size_t& end) {
     const std::vector<GlCall>& calls = recording::calls();
     const std::vector<GlCall> opening = {glCall("glEnableClientState", {GL_VERTEX_ARRAY}),
                                          glCall("glEnableClientState", {GL_COLOR_ARRAY}),
@@ -144,19 +145,25 @@ std::vector<Triangle> arrayTriangles() {
                                          glCall("glColorPointer", {3, GL_FLOAT, 0})};
     const std::vector<GlCall> closing = {glCall("glDisableClientState", {GL_COLOR_ARRAY}),
                                          glCall("glDisableClientState", {GL_VERTEX_ARRAY})};
-    if (calls.size() < opening.size() + closing.size()) {
-        ADD_FAILURE() << "only " << calls.size() << " calls";
+    // The drawing ends with the last switch of the arrays.
+    end = begin;
+    for (std::size_t i = begin; i < calls.size(); ++i) {
+        if (calls[i] == closing.back()) {
+            end = i + 1 - closing.size();
+        }
+    }
+    if (end < begin + opening.size()) {
+        ADD_FAILURE() << "no arrays switched on and off after call " << begin;
         return {};
     }
-    const std::size_t end = calls.size() - closing.size();
     for (std::size_t i = 0; i < opening.size(); ++i) {
-        EXPECT_EQ(calls[i], opening[i]) << calls[i].text();
+        EXPECT_EQ(calls[begin + i], opening[i]) << calls[begin + i].text();
     }
     for (std::size_t i = 0; i < closing.size(); ++i) {
         EXPECT_EQ(calls[end + i], closing[i]) << calls[end + i].text();
     }
     std::vector<Triangle> triangles;
-    std::size_t i = opening.size();
+    std::size_t i = begin + opening.size();
     int drawn = 0;
     while (i < end) {
         const GlCall& draw = calls[i];
@@ -188,7 +195,139 @@ std::vector<Triangle> arrayTriangles() {
         ++i;  // glEnd
         drawn += count;
     }
+    end += closing.size();
     return triangles;
+}
+
+// A rectangle of the viewport's pixels, copied into or drawn from the texture
+// `id`.
+struct Tile {
+    double id, x, y, width, height;
+    bool operator==(const Tile& o) const {
+        return id == o.id && x == o.x && y == o.y && width == o.width && height == o.height;
+    }
+};
+
+bool isPowerOfTwo(int n) {
+    return n > 0 && (n & (n - 1)) == 0;
+}
+
+// Reads the copying of the viewport into tiles from call `i` to the end: per
+// tile the texture bound, nearest texels, its size set when it has to change
+// (a power of two a side, at most GL's largest, holding the copy) and one copy
+// from the window.
+std::vector<Tile> copiedTiles(std::size_t i) {
+    const std::vector<GlCall>& calls = recording::calls();
+    const recording::Gl& gl = recording::gl();
+    std::vector<Tile> tiles;
+    for (; i < calls.size(); ++i) {
+        if (std::string(calls[i].name) == "glGenTextures") {
+            continue;
+        }
+        const GlCall& bind = calls[i];
+        const double id = bind.args[1];
+        if (std::string(bind.name) != "glBindTexture" || bind.args[0] != GL_TEXTURE_2D ||
+            i + 3 >= calls.size() || gl.textureSizes.count(id) == 0) {
+            ADD_FAILURE() << "call " << i << " is " << bind.text() << " after " << tiles.size()
+                          << " tiles";
+            break;
+        }
+        const int width = gl.textureSizes.at(id).first;
+        const int height = gl.textureSizes.at(id).second;
+        EXPECT_EQ(calls[++i],
+                  glCall("glTexParameteri", {GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST}));
+        EXPECT_EQ(calls[++i],
+                  glCall("glTexParameteri", {GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST}));
+        if (std::string(calls[++i].name) == "glTexImage2D") {
+            EXPECT_EQ(calls[i], glCall("glTexImage2D",
+                                       {GL_TEXTURE_2D, 0, GL_RGB, static_cast<double>(width),
+                                        static_cast<double>(height), 0, GL_RGB, GL_UNSIGNED_BYTE}));
+            ++i;
+        }
+        EXPECT_TRUE(isPowerOfTwo(width) && isPowerOfTwo(height)) << width << "x" << height;
+        EXPECT_LE(std::max(width, height), gl.maxTextureSize);
+        const GlCall& copy = calls[std::min(i, calls.size() - 1)];
+        EXPECT_EQ(std::string(copy.name), "glCopyTexSubImage2D");
+        EXPECT_EQ(std::vector<double>(copy.args, copy.args + 4),
+                  (std::vector<double>{GL_TEXTURE_2D, 0, 0, 0}));
+        EXPECT_TRUE(copy.args[6] <= width && copy.args[7] <= height) << copy.text();
+        tiles.push_back({id, copy.args[4] - gl.viewport[0], copy.args[5] - gl.viewport[1],
+                         copy.args[6], copy.args[7]});
+    }
+    return tiles;
+}
+
+// Reads a background drawn from tiles from call `i` on: texturing switched on
+// in replace mode, per tile the texture bound and one quad counter-clockwise
+// from its lower-left corner, with texture coordinates reaching as far into
+// the texture as the tile's pixels do, and texturing switched off, last.
+std::vector<Tile> drawnTiles(std::size_t i) {
+    const std::vector<GlCall>& calls = recording::calls();
+    const recording::Gl& gl = recording::gl();
+    const std::size_t end = calls.size() - 1;
+    EXPECT_EQ(calls[i++], glCall("glEnable", {GL_TEXTURE_2D}));
+    EXPECT_EQ(calls[i++], glCall("glTexEnvi", {GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE}));
+    EXPECT_EQ(calls[end], glCall("glDisable", {GL_TEXTURE_2D}));
+    std::vector<Tile> tiles;
+    for (; i + 10 < end; i += 11) {
+        const double id = calls[i].args[1];
+        const GlCall* corner = &calls[i + 2];  // the lower left's texture coordinates
+        // Window pixels of the corners, and how far into the texture they are.
+        auto pixelX = [&](int k) { return (corner[2 * k + 1].args[0] + 1) * gl.viewport[2] / 2; };
+        auto pixelY = [&](int k) { return (corner[2 * k + 1].args[1] + 1) * gl.viewport[3] / 2; };
+        Tile tile{id, std::round(pixelX(0)), std::round(pixelY(0)),
+                  std::round(pixelX(2)) - std::round(pixelX(0)),
+                  std::round(pixelY(2)) - std::round(pixelY(0))};
+        const auto [width, height] = gl.textureSizes.at(id);
+        const float s = static_cast<float>(tile.width / width);
+        const float t = static_cast<float>(tile.height / height);
+        const std::vector<GlCall> expected = {
+            glCall("glBindTexture", {GL_TEXTURE_2D, id}),
+            glCall("glBegin", {GL_QUADS}),
+            glCall("glTexCoord2f", {0, 0}),
+            glCall("glVertex2f", {corner[1].args[0], corner[1].args[1]}),
+            glCall("glTexCoord2f", {s, 0}),
+            glCall("glVertex2f", {corner[3].args[0], corner[1].args[1]}),
+            glCall("glTexCoord2f", {s, t}),
+            glCall("glVertex2f", {corner[3].args[0], corner[5].args[1]}),
+            glCall("glTexCoord2f", {0, t}),
+            glCall("glVertex2f", {corner[1].args[0], corner[5].args[1]}),
+            glCall("glEnd", {})};
+        for (std::size_t k = 0; k < expected.size(); ++k) {
+            EXPECT_EQ(calls[i + k], expected[k]) << "call " << i + k << ": " << calls[i + k].text();
+        }
+        for (int k : {0, 2}) {
+            EXPECT_NEAR(pixelX(k), std::round(pixelX(k)), 1e-3) << "not on a pixel's edge";
+            EXPECT_NEAR(pixelY(k), std::round(pixelY(k)), 1e-3) << "not on a pixel's edge";
+        }
+        tiles.push_back(tile);
+    }
+    EXPECT_EQ(i, end) << "calls left over after " << tiles.size() << " tiles";
+    return tiles;
+}
+
+// The tiles lie inside the viewport and cover every pixel of it once.
+::testing::AssertionResult tileTheViewport(const std::vector<Tile>& tiles, const int viewport[4]) {
+    double area = 0;
+    for (std::size_t a = 0; a < tiles.size(); ++a) {
+        const Tile& p = tiles[a];
+        if (p.x < 0 || p.y < 0 || p.x + p.width > viewport[2] || p.y + p.height > viewport[3] ||
+            p.width <= 0 || p.height <= 0) {
+            return ::testing::AssertionFailure() << "tile " << a << " reaches outside";
+        }
+        for (std::size_t b = 0; b < a; ++b) {
+            const Tile& q = tiles[b];
+            if (p.x < q.x + q.width && q.x < p.x + p.width && p.y < q.y + q.height &&
+                q.y < p.y + p.height) {
+                return ::testing::AssertionFailure() << "tiles " << b << " and " << a << " overlap";
+            }
+        }
+        area += p.width * p.height;
+    }
+    if (area != static_cast<double>(viewport[2]) * viewport[3]) {
+        return ::testing::AssertionFailure() << "the tiles cover " << area << " pixels";
+    }
+    return ::testing::AssertionSuccess();
 }
 
 // Rounds a double to float. Kept out of line: GCC 12.2 at -O2 and above, when
@@ -357,30 +496,58 @@ TEST_F(Fractal, OrdersPastTheCapDrawTheCappedFigure) {
     }
 }
 
-// Every order past 6 shows the capped figure drawn from vertex arrays, in the
-// first frame and in those after it: the triangles drawFractal draws to the
-// cap, float for float and in its order. Order 6 is still drawn triangle by
+// Every order past 6 shows the capped figure drawn from vertex arrays on its
+// first frame: the triangles drawFractal draws to the cap, float for float and
+// in its order. That frame is then copied into tiles, and the next frame
+// draws them, over the same pixels, until the viewport changes: then the
+// figure is drawn and copied again. Order 6 is still drawn triangle by
 // triangle.
-TEST_F(Fractal, HigherOrdersDrawTheCappedFigureFromVertexArrays) {
+TEST_F(Fractal, HigherOrdersDrawTheCappedFigureOnceThenItsCopy) {
     const std::vector<Triangle> capped = drawAndRead(INT_MAX);
     ASSERT_EQ(static_cast<long long>(capped.size()), trianglesUpTo(kDeepestLevel));
+    // The window at its first size, then larger than the largest texture
+    // both ways, and moved.
+    const int viewports[2][4] = {{0, 0, 1280, 860}, {30, 20, 2100, 1030}};
     for (int order : {7, INT_MAX}) {
-        for (int frame = 1; frame <= 2; ++frame) {
-            SCOPED_TRACE("order " + std::to_string(order) + ", frame " + std::to_string(frame));
-            recording::reset();
-            fractalOrder = order;
-            drawBackground();
-            std::vector<Triangle> drawn = arrayTriangles();
-            ASSERT_EQ(drawn.size(), capped.size());
-            auto differ = std::mismatch(drawn.begin(), drawn.end(), capped.begin());
-            EXPECT_TRUE(differ.first == drawn.end())
-                << "first different triangle: " << differ.first - drawn.begin();
+        fractalOrder = order;
+        // A frame at a viewport of its own, so the first below is a change.
+        recording::reset();
+        recording::setRecording(false);
+        recording::gl().viewport[2] = 64;
+        drawBackground();
+        for (const int* viewport : viewports) {
+            std::vector<Tile> copied;
+            for (int frame = 1; frame <= 2; ++frame) {
+                SCOPED_TRACE("order " + std::to_string(order) + ", " + std::to_string(viewport[2]) +
+                             " wide, frame " + std::to_string(frame));
+                recording::reset();
+                std::copy(viewport, viewport + 4, recording::gl().viewport);
+                drawBackground();
+                ASSERT_FALSE(recording::calls().empty());
+                EXPECT_EQ(recording::calls()[0], glCall("glGetIntegerv", {GL_VIEWPORT}));
+                if (frame == 1) {
+                    std::size_t end = 0;
+                    std::vector<Triangle> drawn = arrayTriangles(1, end);
+                    ASSERT_EQ(drawn.size(), capped.size());
+                    auto differ = std::mismatch(drawn.begin(), drawn.end(), capped.begin());
+                    EXPECT_TRUE(differ.first == drawn.end())
+                        << "first different triangle: " << differ.first - drawn.begin();
+                    copied = copiedTiles(end);
+                    EXPECT_TRUE(tileTheViewport(copied, viewport));
+                    EXPECT_EQ(recording::count("glEnable"), 0u);
+                } else {
+                    EXPECT_EQ(recording::count("glDrawArrays"), 0u);
+                    EXPECT_EQ(recording::count("glCopyTexSubImage2D"), 0u);
+                    EXPECT_EQ(drawnTiles(1), copied);
+                }
+            }
         }
     }
     recording::reset();
     fractalOrder = 6;
     drawBackground();
     EXPECT_EQ(recording::count("glDrawArrays"), 0u);
+    EXPECT_EQ(recording::count("glGetIntegerv"), 0u);
     EXPECT_EQ(recordedTriangles().size(), 9331u);
 }
 
