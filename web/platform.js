@@ -162,13 +162,9 @@ var LibraryWebPlatform = {
     flush: function() {
       if (GL11.texturedCount !== 0) GL11.flushTextured();
       if (GL11.batchCount === 0) return;
-      var gl = GLctx;
-      gl.bindBuffer(gl.ARRAY_BUFFER, GL11.batchBuffer);
-      gl.bufferData(gl.ARRAY_BUFFER, GL11.batchWords.subarray(0, GL11.batchCount * 3),
-                    gl.STREAM_DRAW);
-      gl.vertexAttribPointer(0, 2, gl.FLOAT, false, 12, 0);
-      gl.vertexAttribPointer(1, 4, gl.UNSIGNED_BYTE, true, 12, 8);
-      gl.drawArrays(gl.TRIANGLES, 0, GL11.batchCount);
+      // x, y, then the colour's four bytes.
+      GL11.drawStream(GL11.batchBuffer, GL11.batchWords, GL11.batchCount, 3,
+                      4, GLctx.UNSIGNED_BYTE, true);
       GL11.batchCount = 0;
     },
 
@@ -177,14 +173,23 @@ var LibraryWebPlatform = {
     flushTextured: function() {
       var gl = GLctx;
       gl.useProgram(GL11.texturedProgram);
-      gl.bindBuffer(gl.ARRAY_BUFFER, GL11.texturedBuffer);
-      gl.bufferData(gl.ARRAY_BUFFER, GL11.textured.subarray(0, GL11.texturedCount * 4),
-                    gl.STREAM_DRAW);
-      gl.vertexAttribPointer(0, 2, gl.FLOAT, false, 16, 0);
-      gl.vertexAttribPointer(1, 2, gl.FLOAT, false, 16, 8);
-      gl.drawArrays(gl.TRIANGLES, 0, GL11.texturedCount);
+      // x, y, then the texture coordinates s and t.
+      GL11.drawStream(GL11.texturedBuffer, GL11.textured, GL11.texturedCount, 4,
+                      2, gl.FLOAT, false);
       gl.useProgram(GL11.program);
       GL11.texturedCount = 0;
+    },
+
+    // Draws the first `count` vertices of `data` (`words` 32-bit words each:
+    // x and y as floats, then the second attribute) as triangles, through
+    // `buffer`.
+    drawStream: function(buffer, data, count, words, size, type, normalized) {
+      var gl = GLctx;
+      gl.bindBuffer(gl.ARRAY_BUFFER, buffer);
+      gl.bufferData(gl.ARRAY_BUFFER, data.subarray(0, count * words), gl.STREAM_DRAW);
+      gl.vertexAttribPointer(0, 2, gl.FLOAT, false, words * 4, 0);
+      gl.vertexAttribPointer(1, size, type, normalized, words * 4, 8);
+      gl.drawArrays(gl.TRIANGLES, 0, count);
     },
 
     // Makes room for `count` more vertices, drawing a full collection first,
@@ -256,6 +261,7 @@ var LibraryWebPlatform = {
       GL11.textures[name] = texture;
       return texture;
     },
+
     // A segment from primitive vertex i to j as wide lines are drawn without
     // antialiasing: a quad reaching half the width above and below it when it
     // runs more across than up, left and right of it otherwise; ends as
