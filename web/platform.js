@@ -1,24 +1,28 @@
 // The browser's stand-ins for what the desktop gets from its OpenGL 1.1 and
 // its GLUT, linked into the web build with --js-library. The C++ calls the
 // same functions on every platform; here they run on the plain WebGL context
-// that Emscripten's GLUT creates for the canvas.
+// made for the canvas by glutCreateWindow below.
 //
-// Drawing: immediate-mode triangles, rectangles and polygons are collected,
-// in the order they are given, into one vertex array that goes to WebGL in a
-// single draw call per 30,000 vertices; it is drawn when something else has
-// to reach the screen in order (a clear, client arrays, the buffer swap).
-// Line loops and strips become filled quads as wide as glLineWidth asks,
-// because WebGL draws lines one pixel wide only. Colours are clamped to 0..1
-// where they are drawn, as GL clamps them.
+// Drawing: immediate-mode triangles, rectangles and polygons, coloured or
+// textured, are collected in the order they are given into the frame's one
+// vertex array, and reach WebGL in a few draw calls when something else has
+// to reach the screen in order (client arrays, a change to a texture, the
+// buffer swap). Line loops and strips become filled quads as wide as glLineWidth
+// asks, because WebGL draws lines one pixel wide only. Colours are clamped
+// to 0..1 where they are drawn, as GL clamps them; textured primitives are
+// drawn with nearest sampling, the texel replacing the colour.
 //
-// Textures: what the game needs to keep a picture and draw it again, 2D
-// textures filled by copying from the drawing buffer and drawn on
-// triangles, quads and polygons with nearest sampling, the texel replacing
-// the colour (lines and rectangles stay untextured; the game textures
-// quads only). Textured primitives are collected apart from the coloured
-// ones; whichever collection is waiting is drawn before the other takes a
-// vertex, and before a texture changes, so everything reaches the screen in
-// the order it was given.
+// Frames: the canvas keeps its pixels from one frame to the next. A frame
+// that starts with a clear and holds nothing but collected primitives is
+// compared at the swap with the frame the canvas shows. Only the part from
+// the first vertex that differs is drawn anew; the pixels the old frame drew
+// from that vertex on are first cleared and drawn again from the shared
+// vertices, within their bounding box. Such a frame has no blending or other
+// capability enabled, so every pixel shows the last primitive over it and
+// the picture is the one a whole redraw gives, while a frame where the piece
+// moved over an unchanged figure costs a small part of one. (GL11.shown =
+// null forgets the canvas, so the next frame is drawn whole; the browser
+// tests and the benchmark compare the two.)
 //
 // Keys: GLUT's keyboard callback gets the character the key typed, as on the
 // desktop, so a capital letter from Shift or Caps Lock stays a capital.
@@ -28,21 +32,32 @@
 // line, a newline and the end of input are all the program ever reads.
 
 var LibraryWebPlatform = {
-  // The state a desktop driver would keep: the current colour and line width,
-  // the primitive being built between glBegin and glEnd, the collected
-  // vertices, and the client arrays. A collected vertex is three 32-bit
-  // words: x and y as floats, and its colour clamped and rounded to bytes as
-  // GL does for an 8-bit window, r, g, b, a in memory order.
+  // The state a desktop driver would keep (the current colour, line width,
+  // texture coordinates and texture, the primitive being built between
+  // glBegin and glEnd, the client arrays), and the frames.
+  //
+  // A collected vertex is five 32-bit words: x and y as floats; then for a
+  // coloured vertex its colour clamped and rounded to bytes as GL does for an
+  // 8-bit window (r, g, b, a in memory order) and a zero word, for a textured
+  // one s and t as floats; last the texture it is drawn with, 1 + its name,
+  // or 0 for none. Two vertex arrays take turns: the frame being collected
+  // and the frame the canvas shows.
   $GL11__deps: ['$GL'],
   $GL11: {
-    kBatchVertices: 30000,
-    program: null,
-    batchBuffer: null,
-    vertexBuffer: null,
+    kWords: 5,
+    program: null,        // coloured vertices
+    texturedProgram: null,
+    vertexBuffer: null,   // client arrays
     colourBuffer: null,
-    batch: null,          // Float32Array view of kBatchVertices vertices
-    batchWords: null,     // Uint32Array view of the same
-    batchCount: 0,        // vertices collected
+    frameBuffer: null,    // the collected vertices; holds those of `shown`
+    capacity: 0,          // vertices frameBuffer has room for
+    frame: null,          // the frame being collected: {words, floats, count}
+    shown: null,          // the frame the canvas shows, or null when unknown
+    shownSize: [0, 0],    // the drawing buffer's size when it was drawn
+    deferred: false,      // the frame began with a clear not drawn yet
+    drawn: 0,             // vertices of `frame` drawn, when not deferred
+    enabled: {},          // capabilities enabled other than GL_TEXTURE_2D
+    viewport: [0, 0, 0, 0],
     red: 1, green: 1, blue: 1,  // the current colour, as given
     rgba: 0xffffffff,     // the same, as bytes
     lineWidth: 1,
@@ -57,10 +72,6 @@ var LibraryWebPlatform = {
     textures: [null],     // WebGL textures by GL name; 0 is none
     bound: 0,             // the name bound to GL_TEXTURE_2D
     nextName: 1,          // the next name glGenTextures hands out
-    texturedProgram: null,
-    texturedBuffer: null,
-    textured: null,       // Float32Array of x, y, s, t per collected textured vertex
-    texturedCount: 0,     // textured vertices collected
     vertexPointer: {size: 4, stride: 0, ptr: 0},
     colourPointer: {size: 4, stride: 0, ptr: 0},
 
@@ -88,8 +99,14 @@ var LibraryWebPlatform = {
       GL11.primitiveTexels = texels;
     },
 
-    // Compiles the one shader pair on first use: positions as given (no
-    // matrices are ever set), colours clamped.
+    // An empty frame with room for `vertices`.
+    newFrame: function(vertices) {
+      var words = new Uint32Array(vertices * GL11.kWords);
+      return {words: words, floats: new Float32Array(words.buffer), count: 0};
+    },
+
+    // Compiles the shaders on first use: positions as given (no matrices are
+    // ever set), colours clamped.
     setUp: function() {
       var gl = GLctx;
       var compile = function(type, source) {
@@ -148,102 +165,186 @@ var LibraryWebPlatform = {
       gl.bindAttribLocation(textured, 1, 'place');
       gl.linkProgram(textured);
       GL11.texturedProgram = textured;
-      GL11.texturedBuffer = gl.createBuffer();
-      GL11.textured = new Float32Array(GL11.kBatchVertices * 4);
-      GL11.batchBuffer = gl.createBuffer();
       GL11.vertexBuffer = gl.createBuffer();
       GL11.colourBuffer = gl.createBuffer();
-      GL11.batchWords = new Uint32Array(GL11.kBatchVertices * 3);
-      GL11.batch = new Float32Array(GL11.batchWords.buffer);
+      GL11.frameBuffer = gl.createBuffer();
+      GL11.frame = GL11.newFrame(1024);
+      GL11.viewport = Array.from(gl.getParameter(gl.VIEWPORT));
     },
 
-    // Draws the collected triangles and empties the collection; at most one
-    // of the two collections, coloured or textured, is ever waiting.
-    flush: function() {
-      if (GL11.texturedCount !== 0) GL11.flushTextured();
-      if (GL11.batchCount === 0) return;
-      // x, y, then the colour's four bytes.
-      GL11.drawStream(GL11.batchBuffer, GL11.batchWords, GL11.batchCount, 3,
-                      4, GLctx.UNSIGNED_BYTE, true);
-      GL11.batchCount = 0;
-    },
-
-    // Draws the collected textured triangles with the bound texture, and
-    // empties that collection; the coloured drawing's program stays current.
-    flushTextured: function() {
-      var gl = GLctx;
-      gl.useProgram(GL11.texturedProgram);
-      // x, y, then the texture coordinates s and t.
-      GL11.drawStream(GL11.texturedBuffer, GL11.textured, GL11.texturedCount, 4,
-                      2, gl.FLOAT, false);
-      gl.useProgram(GL11.program);
-      GL11.texturedCount = 0;
-    },
-
-    // Draws the first `count` vertices of `data` (`words` 32-bit words each:
-    // x and y as floats, then the second attribute) as triangles, through
-    // `buffer`.
-    drawStream: function(buffer, data, count, words, size, type, normalized) {
-      var gl = GLctx;
-      gl.bindBuffer(gl.ARRAY_BUFFER, buffer);
-      gl.bufferData(gl.ARRAY_BUFFER, data.subarray(0, count * words), gl.STREAM_DRAW);
-      gl.vertexAttribPointer(0, 2, gl.FLOAT, false, words * 4, 0);
-      gl.vertexAttribPointer(1, size, type, normalized, words * 4, 8);
-      gl.drawArrays(gl.TRIANGLES, 0, count);
-    },
-
-    // Makes room for `count` more vertices, drawing a full collection first,
-    // and returns the word where they go. Whole primitives are added at once,
-    // so a draw call never splits one.
+    // Adds `count` vertices to the frame and returns the word where they go.
+    // Whole primitives are added at once.
     reserve: function(count) {
       if (!GL11.program) GL11.setUp();
-      if (GL11.texturedCount !== 0 ||
-          GL11.batchCount + count > GL11.kBatchVertices) GL11.flush();
-      var at = GL11.batchCount * 3;
-      GL11.batchCount += count;
+      var frame = GL11.frame;
+      var words = frame.words.length / GL11.kWords;
+      if (frame.count + count > words) {
+        var larger = GL11.newFrame(Math.max(words * 2, frame.count + count));
+        larger.words.set(frame.words.subarray(0, frame.count * GL11.kWords));
+        larger.count = frame.count;
+        GL11.frame = frame = larger;
+      }
+      var at = frame.count * GL11.kWords;
+      frame.count += count;
       return at;
     },
 
-    // Adds the triangle of primitive vertices i, j and k, textured while
-    // GL_TEXTURE_2D is enabled.
+    // The corner (x, y) in the colour `rgba` at word `at`.
+    put: function(at, x, y, rgba) {
+      var frame = GL11.frame;
+      frame.floats[at] = x;
+      frame.floats[at + 1] = y;
+      frame.words[at + 2] = rgba;
+      frame.words[at + 3] = 0;
+      frame.words[at + 4] = 0;
+    },
+
+    // Adds the triangle of primitive vertices i, j and k, with their colours,
+    // or while GL_TEXTURE_2D is enabled with their texture coordinates and
+    // the bound texture.
     triangle: function(i, j, k) {
-      if (GL11.texturing) {
-        GL11.texturedTriangle(i, j, k);
+      var at = GL11.reserve(3);
+      var floats = GL11.frame.floats;
+      var words = GL11.frame.words;
+      var v = GL11.primitive;
+      for (var n = 0; n < 3; n++, at += GL11.kWords) {
+        var p = n === 0 ? i : n === 1 ? j : k;
+        floats[at] = v[p * 3];
+        floats[at + 1] = v[p * 3 + 1];
+        if (GL11.texturing) {
+          floats[at + 2] = GL11.primitiveTexels[p * 2];
+          floats[at + 3] = GL11.primitiveTexels[p * 2 + 1];
+          words[at + 4] = 1 + GL11.bound;
+        } else {
+          words[at + 2] = GL11.primitiveWords[p * 3 + 2];
+          words[at + 3] = 0;
+          words[at + 4] = 0;
+        }
+      }
+    },
+
+    // Puts vertices `from` to `to` of the frame into frameBuffer, which holds
+    // those before `from` already.
+    upload: function(from, to) {
+      var gl = GLctx;
+      var bytes = GL11.kWords * 4;
+      gl.bindBuffer(gl.ARRAY_BUFFER, GL11.frameBuffer);
+      if (to > GL11.capacity) {
+        GL11.capacity = Math.max(to, GL11.capacity * 2);
+        gl.bufferData(gl.ARRAY_BUFFER, GL11.capacity * bytes, gl.DYNAMIC_DRAW);
+        from = 0;
+      }
+      if (to > from) {
+        gl.bufferSubData(gl.ARRAY_BUFFER, from * bytes,
+                         GL11.frame.words.subarray(from * GL11.kWords, to * GL11.kWords));
+      }
+    },
+
+    // Draws vertices `from` to `to` of the frame, uploaded, as triangles:
+    // one draw call for each run of vertices with the same texture or none.
+    drawRange: function(from, to) {
+      var gl = GLctx;
+      var words = GL11.frame.words;
+      var stride = GL11.kWords * 4;
+      gl.bindBuffer(gl.ARRAY_BUFFER, GL11.frameBuffer);
+      for (var first = from; first < to;) {
+        var tag = words[first * GL11.kWords + 4];
+        var end = first + 3;
+        while (end < to && words[end * GL11.kWords + 4] === tag) end += 3;
+        if (tag === 0) {
+          gl.useProgram(GL11.program);
+          gl.vertexAttribPointer(1, 4, gl.UNSIGNED_BYTE, true, stride, 8);
+        } else {
+          gl.useProgram(GL11.texturedProgram);
+          gl.bindTexture(gl.TEXTURE_2D, GL11.textures[tag - 1] || null);
+          gl.vertexAttribPointer(1, 2, gl.FLOAT, false, stride, 8);
+        }
+        gl.vertexAttribPointer(0, 2, gl.FLOAT, false, stride, 0);
+        gl.drawArrays(gl.TRIANGLES, first, end - first);
+        first = end;
+      }
+      gl.useProgram(GL11.program);
+      gl.bindTexture(gl.TEXTURE_2D, GL11.textures[GL11.bound] || null);
+    },
+
+    // The pixels that vertices `from` to `to` of `frame` may have drawn, as
+    // a rectangle [x, y, width, height] of the drawing buffer with a pixel to
+    // spare on each side, or null for none.
+    bounds: function(frame, from, to) {
+      var gl = GLctx;
+      var width = gl.drawingBufferWidth;
+      var height = gl.drawingBufferHeight;
+      var left = Infinity, right = -Infinity, bottom = Infinity, top = -Infinity;
+      for (var i = from; i < to; i++) {
+        var x = frame.floats[i * GL11.kWords];
+        var y = frame.floats[i * GL11.kWords + 1];
+        if (x !== x || y !== y) return [0, 0, width, height];  // NaN: anywhere
+        if (x < left) left = x;
+        if (x > right) right = x;
+        if (y < bottom) bottom = y;
+        if (y > top) top = y;
+      }
+      var v = GL11.viewport;
+      var x0 = Math.max(0, Math.floor(v[0] + (left + 1) * v[2] / 2) - 1);
+      var x1 = Math.min(width, Math.ceil(v[0] + (right + 1) * v[2] / 2) + 1);
+      var y0 = Math.max(0, Math.floor(v[1] + (bottom + 1) * v[3] / 2) - 1);
+      var y1 = Math.min(height, Math.ceil(v[1] + (top + 1) * v[3] / 2) + 1);
+      return x1 > x0 && y1 > y0 ? [x0, y0, x1 - x0, y1 - y0] : null;
+    },
+
+    // Draws the frame begun with a clear over the frame the canvas shows:
+    // what the two share is left standing except where the shown frame drew
+    // after it, which is cleared and drawn again from the shared vertices;
+    // then the rest. Without a shown frame to build on, all of it.
+    drawDeferred: function() {
+      var gl = GLctx;
+      var frame = GL11.frame;
+      var shown = GL11.shown;
+      GL11.deferred = false;
+      GL11.drawn = frame.count;
+      if (shown && (GL11.shownSize[0] !== gl.drawingBufferWidth ||
+                    GL11.shownSize[1] !== gl.drawingBufferHeight)) {
+        shown = GL11.shown = null;  // the canvas was resized, and so emptied
+      }
+      if (!shown) {
+        GL11.upload(0, frame.count);
+        gl.clear(gl.COLOR_BUFFER_BIT);
+        GL11.drawRange(0, frame.count);
         return;
       }
-      var at = GL11.reserve(3);
-      var to = GL11.batchWords;
-      var from = GL11.primitiveWords;
-      to[at] = from[i * 3]; to[at + 1] = from[i * 3 + 1]; to[at + 2] = from[i * 3 + 2];
-      to[at + 3] = from[j * 3]; to[at + 4] = from[j * 3 + 1]; to[at + 5] = from[j * 3 + 2];
-      to[at + 6] = from[k * 3]; to[at + 7] = from[k * 3 + 1]; to[at + 8] = from[k * 3 + 2];
-    },
-
-    // The same for a textured triangle: corners with their texture
-    // coordinates, after any coloured triangles collected before.
-    texturedTriangle: function(i, j, k) {
-      if (!GL11.program) GL11.setUp();
-      if (GL11.batchCount !== 0 ||
-          GL11.texturedCount + 3 > GL11.kBatchVertices) GL11.flush();
-      var to = GL11.textured;
-      var at = GL11.texturedCount * 4;
-      GL11.texturedCount += 3;
-      var v = GL11.primitive;
-      var st = GL11.primitiveTexels;
-      for (var n = 0; n < 3; n++, at += 4) {
-        var p = n === 0 ? i : n === 1 ? j : k;
-        to[at] = v[p * 3];
-        to[at + 1] = v[p * 3 + 1];
-        to[at + 2] = st[p * 2];
-        to[at + 3] = st[p * 2 + 1];
+      var W = GL11.kWords;
+      var shared = 0;
+      var limit = Math.min(frame.count, shown.count) * W;
+      var a = frame.words, b = shown.words;
+      while (shared < limit && a[shared] === b[shared]) shared++;
+      shared = Math.floor(shared / W / 3) * 3;  // whole triangles
+      if (shared === frame.count && shared === shown.count) return;  // the same picture
+      // frameBuffer holds the shown frame, the same as this one up to `shared`.
+      GL11.upload(shared, frame.count);
+      var damage = GL11.bounds(shown, shared, shown.count);
+      if (damage) {
+        gl.enable(gl.SCISSOR_TEST);
+        gl.scissor(damage[0], damage[1], damage[2], damage[3]);
+        gl.clear(gl.COLOR_BUFFER_BIT);
+        GL11.drawRange(0, shared);
+        gl.disable(gl.SCISSOR_TEST);
       }
+      GL11.drawRange(shared, frame.count);
     },
 
-    // Adds the corner (x, y) in the colour `rgba` at word `at`.
-    put: function(at, x, y, rgba) {
-      GL11.batch[at] = x;
-      GL11.batch[at + 1] = y;
-      GL11.batchWords[at + 2] = rgba;
+    // Draws everything given so far, before something that must come after
+    // it reaches WebGL. The canvas then shows no frame to build on.
+    flush: function() {
+      if (!GL11.program) GL11.setUp();
+      if (GL11.deferred) {
+        GL11.drawDeferred();
+      } else if (GL11.drawn < GL11.frame.count) {
+        GL11.upload(GL11.drawn, GL11.frame.count);
+        GL11.drawRange(GL11.drawn, GL11.frame.count);
+      }
+      GL11.shown = null;
+      GL11.frame.count = 0;
+      GL11.drawn = 0;
     },
 
     // The texture a name stands for, made when the name is first used, as
@@ -279,12 +380,13 @@ var LibraryWebPlatform = {
         ox = half * 2 / canvas.width;
       }
       var at = GL11.reserve(6);
+      var W = GL11.kWords;
       GL11.put(at, x0 - ox, y0 - oy, c0);
-      GL11.put(at + 3, x1 - ox, y1 - oy, c1);
-      GL11.put(at + 6, x1 + ox, y1 + oy, c1);
-      GL11.put(at + 9, x0 - ox, y0 - oy, c0);
-      GL11.put(at + 12, x1 + ox, y1 + oy, c1);
-      GL11.put(at + 15, x0 + ox, y0 + oy, c0);
+      GL11.put(at + W, x1 - ox, y1 - oy, c1);
+      GL11.put(at + 2 * W, x1 + ox, y1 + oy, c1);
+      GL11.put(at + 3 * W, x0 - ox, y0 - oy, c0);
+      GL11.put(at + 4 * W, x1 + ox, y1 + oy, c1);
+      GL11.put(at + 5 * W, x0 + ox, y0 + oy, c0);
     },
 
     // The primitive built since glBegin, complete at glEnd.
@@ -314,6 +416,21 @@ var LibraryWebPlatform = {
           break;
       }
     },
+  },
+
+  // glutCreateWindow: GLUT's, with a drawing buffer that keeps its pixels
+  // from frame to frame, so that a frame can be drawn over the one before.
+  glutCreateWindow__deps: ['$Browser', '$GLUT'],
+  glutCreateWindow: function(name) {
+    var mode = GLUT.initDisplayMode;
+    Module.ctx = Browser.createContext(Module['canvas'], true, true, {
+      antialias: (mode & 0x0080) !== 0,  // GLUT_MULTISAMPLE
+      depth: (mode & 0x0010) !== 0,      // GLUT_DEPTH
+      stencil: (mode & 0x0020) !== 0,    // GLUT_STENCIL
+      alpha: (mode & 0x0008) !== 0,      // GLUT_ALPHA
+      preserveDrawingBuffer: true,
+    });
+    return Module.ctx ? 1 : 0;
   },
 
   // glColor3f: the colour of the vertices that follow, also inside glBegin.
@@ -350,7 +467,7 @@ var LibraryWebPlatform = {
     GL11.t = t;
   },
 
-  // glEnd: hands the finished primitive to the collection.
+  // glEnd: hands the finished primitive to the frame.
   glEnd: function() {
     GL11.emit();
     GL11.mode = -1;
@@ -362,12 +479,13 @@ var LibraryWebPlatform = {
   glRectf: function(x1, y1, x2, y2) {
     var c = GL11.rgba;
     var at = GL11.reserve(6);
+    var W = GL11.kWords;
     GL11.put(at, x1, y1, c);
-    GL11.put(at + 3, x2, y1, c);
-    GL11.put(at + 6, x2, y2, c);
-    GL11.put(at + 9, x1, y1, c);
-    GL11.put(at + 12, x2, y2, c);
-    GL11.put(at + 15, x1, y2, c);
+    GL11.put(at + W, x2, y1, c);
+    GL11.put(at + 2 * W, x2, y2, c);
+    GL11.put(at + 3 * W, x1, y1, c);
+    GL11.put(at + 4 * W, x2, y2, c);
+    GL11.put(at + 5 * W, x1, y2, c);
   },
 
   // glLineWidth: the width of the quads that stand in for lines.
@@ -375,13 +493,35 @@ var LibraryWebPlatform = {
     GL11.lineWidth = width;
   },
 
-  // glClear: draws what was collected before, so that it is cleared too.
+  // glClear: a clear of the colour alone, with nothing enabled that it would
+  // heed, begins a frame that can be drawn over the shown one; it hides what
+  // was collected before it. Any other clear comes after what was given
+  // before it.
   glClear: function(mask) {
-    GL11.flush();
-    GLctx.clear(mask);
+    if (!GL11.program) GL11.setUp();
+    if (mask === 0x4000 && Object.keys(GL11.enabled).length === 0) {  // GL_COLOR_BUFFER_BIT
+      GL11.frame.count = 0;
+      GL11.drawn = 0;
+      GL11.deferred = true;
+    } else {
+      GL11.flush();
+      GLctx.clear(mask);
+    }
   },
 
-  // glFlush: what was collected goes to WebGL.
+  // glClearColor / glViewport: for what comes after, and a picture that can
+  // no longer be built on.
+  glClearColor: function(red, green, blue, alpha) {
+    if (GL11.program) GL11.flush();
+    GLctx.clearColor(red, green, blue, alpha);
+  },
+  glViewport: function(x, y, width, height) {
+    if (GL11.program) GL11.flush();
+    GLctx.viewport(x, y, width, height);
+    GL11.viewport = [x, y, width, height];
+  },
+
+  // glFlush: what was given goes to WebGL.
   glFlush: function() {
     GL11.flush();
     GLctx.flush();
@@ -408,10 +548,9 @@ var LibraryWebPlatform = {
   },
 
   // glDrawArrays: triangles straight from the client arrays, after what was
-  // collected before them; without a colour array, in the current colour.
+  // given before them; without a colour array, in the current colour.
   glDrawArrays: function(mode, first, count) {
     if (!GL11.arrays.vertex || count <= 0) return;
-    if (!GL11.program) GL11.setUp();
     GL11.flush();
     var gl = GLctx;
     var upload = function(buffer, pointer, location) {
@@ -433,13 +572,14 @@ var LibraryWebPlatform = {
   },
 
   // glEnable / glDisable: GL_TEXTURE_2D textures what glBegin draws from then
-  // on; other capabilities go to WebGL, after what was collected before.
+  // on; other capabilities go to WebGL, after what was given before.
   glEnable: function(cap) {
     if (cap === 0x0DE1) {
       GL11.texturing = true;
     } else {
       GL11.flush();
       GLctx.enable(cap);
+      GL11.enabled[cap] = true;
     }
   },
   glDisable: function(cap) {
@@ -448,6 +588,7 @@ var LibraryWebPlatform = {
     } else {
       GL11.flush();
       GLctx.disable(cap);
+      delete GL11.enabled[cap];
     }
   },
 
@@ -481,8 +622,8 @@ var LibraryWebPlatform = {
   },
 
   // glDeleteTextures: frees the textures named in the int array at `ptr`,
-  // after drawing what was collected with them; a bound one leaves none
-  // bound, as in GL.
+  // after drawing what was given with them; a bound one leaves none bound,
+  // as in GL.
   glDeleteTextures: function(n, ptr) {
     GL11.flush();
     for (var i = 0; i < n; i++) {
@@ -495,11 +636,10 @@ var LibraryWebPlatform = {
   },
 
   // glBindTexture: the GL_TEXTURE_2D that textured primitives use from now
-  // on and that the texture calls change; what was collected with the one
-  // before is drawn first.
+  // on and that the texture calls change. Collected vertices keep the
+  // texture they were given with.
   glBindTexture: function(target, name) {
     if (!GL11.program) GL11.setUp();
-    GL11.flush();
     var texture = name ? GL11.texture(name) : null;
     GL11.bound = name;
     GLctx.bindTexture(GLctx.TEXTURE_2D, texture);
@@ -532,16 +672,28 @@ var LibraryWebPlatform = {
   },
 
   // glCopyTexSubImage2D: a rectangle of the drawing buffer, with everything
-  // collected so far drawn into it first, into the bound texture.
+  // given so far drawn into it first, into the bound texture.
   glCopyTexSubImage2D: function(target, level, xOffset, yOffset, x, y, width, height) {
     GL11.flush();
     GLctx.copyTexSubImage2D(GLctx.TEXTURE_2D, level, xOffset, yOffset, x, y, width, height);
   },
 
-  // glutSwapBuffers: the frame is complete, so everything collected is drawn;
-  // the browser presents it when the callback returns.
+  // glutSwapBuffers: the frame is complete. One begun with a clear is drawn
+  // over the one shown and then is the one shown; anything else is drawn as
+  // it stands. The browser presents it when the callback returns.
   glutSwapBuffers: function() {
-    GL11.flush();
+    if (!GL11.program) return;
+    if (!GL11.deferred) {
+      GL11.flush();
+      return;
+    }
+    GL11.drawDeferred();
+    var shown = GL11.shown;
+    GL11.shown = GL11.frame;
+    GL11.shownSize = [GLctx.drawingBufferWidth, GLctx.drawingBufferHeight];
+    GL11.frame = shown || GL11.newFrame(GL11.frame.words.length / GL11.kWords);
+    GL11.frame.count = 0;
+    GL11.drawn = 0;
   },
 
   // glutInit: GLUT's start without its mouse and touch handling, and with

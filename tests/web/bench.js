@@ -1,7 +1,10 @@
 // Frame times of the web build in headless Chromium (software WebGL): for
 // each order, the median over many frames of the display callback's
 // JavaScript and WebAssembly alone, and of that plus the drawing, up to the
-// point where WebGL has finished it. Figures to read, not a pass or fail.
+// point where WebGL has finished it. Two kinds of frame: the piece moving a
+// column, as most frames are, which the layer draws over the frame before;
+// and the whole picture drawn again, as on the first frame. Figures to read,
+// not a pass or fail.
 //
 //   node tests/web/bench.js [SITE] [FRAMES]
 'use strict';
@@ -10,11 +13,13 @@ const { openBrowser, openGame, enterOrder } = require('./browser.js');
 
 const orders = (process.env.ZQ_BENCH_ORDERS || '1,2,3,4,5,6,7,8,2147483647').split(',');
 
-// One frame at a time: a key the game ignores asks for a redisplay; the
-// animation frame callbacks registered before and after GLUT's own bracket
-// the display callback, and a one-pixel read waits for the drawing.
-async function frameTimes(page, frames) {
-  return page.evaluate(async (frames) => {
+// One frame at a time: a key press asks for a redisplay; the animation frame
+// callbacks registered before and after GLUT's own bracket the display
+// callback, and a one-pixel read waits for the drawing. Moving frames press
+// a and d in turn; whole frames press a key the game ignores after making
+// the layer forget the picture on the canvas.
+async function frameTimes(page, frames, whole) {
+  return page.evaluate(async (frames, whole) => {
     const canvas = document.getElementById('canvas');
     const gl = canvas.getContext('webgl');
     const pixel = new Uint8Array(4);
@@ -24,7 +29,9 @@ async function frameTimes(page, frames) {
       await new Promise((resolve) => {
         let start;
         requestAnimationFrame(() => { start = performance.now(); });
-        canvas.dispatchEvent(new KeyboardEvent('keydown', { key: 'x' }));
+        if (whole) GL11.shown = null;
+        const key = whole ? 'x' : i % 2 ? 'd' : 'a';
+        canvas.dispatchEvent(new KeyboardEvent('keydown', { key }));
         requestAnimationFrame(() => {
           script.push(performance.now() - start);
           gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel);
@@ -34,7 +41,7 @@ async function frameTimes(page, frames) {
       });
     }
     return { script, total };
-  }, frames);
+  }, frames, whole);
 }
 
 function median(values) {
@@ -48,13 +55,18 @@ async function main() {
   const session = await openBrowser(site);
   try {
     console.log(`Median milliseconds a frame over ${frames} frames, 1280x860, empty board`);
-    console.log('order        script+wasm   with drawing');
+    console.log('             piece moving              whole picture');
+    console.log('order        script+wasm  with drawing  script+wasm  with drawing');
     for (const order of orders) {
       const page = await openGame(session);
       await enterOrder(page, order);
-      await frameTimes(page, 3);  // warm up
-      const { script, total } = await frameTimes(page, frames);
-      console.log(`${order.padEnd(12)} ${median(script).toFixed(1).padStart(11)} ${median(total).toFixed(1).padStart(14)}`);
+      const figures = [];
+      for (const whole of [false, true]) {
+        await frameTimes(page, 3, whole);  // warm up
+        const { script, total } = await frameTimes(page, frames, whole);
+        figures.push(median(script).toFixed(1).padStart(11), median(total).toFixed(1).padStart(13));
+      }
+      console.log(`${order.padEnd(12)} ${figures.join(' ')}`);
       await page.close();
     }
   } finally {
