@@ -52,11 +52,13 @@ var LibraryWebPlatform = {
     frameBuffer: null,    // the collected vertices; holds those of `shown`
     capacity: 0,          // vertices frameBuffer has room for
     frame: null,          // the frame being collected: {words, floats, count}
+    other: null,          // the other one, which may be the one shown
     shown: null,          // the frame the canvas shows, or null when unknown
     shownSize: [0, 0],    // the drawing buffer's size when it was drawn
     deferred: false,      // the frame began with a clear not drawn yet
     drawn: 0,             // vertices of `frame` drawn, when not deferred
     enabled: {},          // capabilities enabled other than GL_TEXTURE_2D
+    enabledCount: 0,
     viewport: [0, 0, 0, 0],
     red: 1, green: 1, blue: 1,  // the current colour, as given
     rgba: 0xffffffff,     // the same, as bytes
@@ -169,6 +171,7 @@ var LibraryWebPlatform = {
       GL11.colourBuffer = gl.createBuffer();
       GL11.frameBuffer = gl.createBuffer();
       GL11.frame = GL11.newFrame(1024);
+      GL11.other = GL11.newFrame(1024);
       GL11.viewport = Array.from(gl.getParameter(gl.VIEWPORT));
     },
 
@@ -201,26 +204,30 @@ var LibraryWebPlatform = {
 
     // Adds the triangle of primitive vertices i, j and k, with their colours,
     // or while GL_TEXTURE_2D is enabled with their texture coordinates and
-    // the bound texture.
+    // the bound texture. Words are copied as they are, five to a vertex.
     triangle: function(i, j, k) {
       var at = GL11.reserve(3);
-      var floats = GL11.frame.floats;
-      var words = GL11.frame.words;
-      var v = GL11.primitive;
-      for (var n = 0; n < 3; n++, at += GL11.kWords) {
-        var p = n === 0 ? i : n === 1 ? j : k;
-        floats[at] = v[p * 3];
-        floats[at + 1] = v[p * 3 + 1];
-        if (GL11.texturing) {
-          floats[at + 2] = GL11.primitiveTexels[p * 2];
-          floats[at + 3] = GL11.primitiveTexels[p * 2 + 1];
-          words[at + 4] = 1 + GL11.bound;
-        } else {
-          words[at + 2] = GL11.primitiveWords[p * 3 + 2];
-          words[at + 3] = 0;
-          words[at + 4] = 0;
+      var to = GL11.frame.words;
+      var from = GL11.primitiveWords;
+      if (GL11.texturing) {
+        var texels = GL11.primitiveTexels;
+        var floats = GL11.frame.floats;
+        for (var n = 0; n < 3; n++, at += 5) {
+          var p = n === 0 ? i : n === 1 ? j : k;
+          to[at] = from[p * 3];
+          to[at + 1] = from[p * 3 + 1];
+          floats[at + 2] = texels[p * 2];
+          floats[at + 3] = texels[p * 2 + 1];
+          to[at + 4] = 1 + GL11.bound;
         }
+        return;
       }
+      to[at] = from[i * 3]; to[at + 1] = from[i * 3 + 1]; to[at + 2] = from[i * 3 + 2];
+      to[at + 3] = 0; to[at + 4] = 0;
+      to[at + 5] = from[j * 3]; to[at + 6] = from[j * 3 + 1]; to[at + 7] = from[j * 3 + 2];
+      to[at + 8] = 0; to[at + 9] = 0;
+      to[at + 10] = from[k * 3]; to[at + 11] = from[k * 3 + 1]; to[at + 12] = from[k * 3 + 2];
+      to[at + 13] = 0; to[at + 14] = 0;
     },
 
     // Puts vertices `from` to `to` of the frame into frameBuffer, which holds
@@ -499,7 +506,7 @@ var LibraryWebPlatform = {
   // before it.
   glClear: function(mask) {
     if (!GL11.program) GL11.setUp();
-    if (mask === 0x4000 && Object.keys(GL11.enabled).length === 0) {  // GL_COLOR_BUFFER_BIT
+    if (mask === 0x4000 && GL11.enabledCount === 0) {  // GL_COLOR_BUFFER_BIT
       GL11.frame.count = 0;
       GL11.drawn = 0;
       GL11.deferred = true;
@@ -579,6 +586,7 @@ var LibraryWebPlatform = {
     } else {
       GL11.flush();
       GLctx.enable(cap);
+      if (!GL11.enabled[cap]) GL11.enabledCount++;
       GL11.enabled[cap] = true;
     }
   },
@@ -588,6 +596,7 @@ var LibraryWebPlatform = {
     } else {
       GL11.flush();
       GLctx.disable(cap);
+      if (GL11.enabled[cap]) GL11.enabledCount--;
       delete GL11.enabled[cap];
     }
   },
@@ -688,10 +697,10 @@ var LibraryWebPlatform = {
       return;
     }
     GL11.drawDeferred();
-    var shown = GL11.shown;
     GL11.shown = GL11.frame;
     GL11.shownSize = [GLctx.drawingBufferWidth, GLctx.drawingBufferHeight];
-    GL11.frame = shown || GL11.newFrame(GL11.frame.words.length / GL11.kWords);
+    GL11.frame = GL11.other;
+    GL11.other = GL11.shown;
     GL11.frame.count = 0;
     GL11.drawn = 0;
   },
