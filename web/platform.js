@@ -15,14 +15,15 @@
 // Frames: the canvas keeps its pixels from one frame to the next. A frame
 // that starts with a clear and holds nothing but collected primitives is
 // compared at the swap with the frame the canvas shows. Only the part from
-// the first vertex that differs is drawn anew; the pixels the old frame drew
-// from that vertex on are first cleared and drawn again from the shared
-// vertices, within their bounding box. Such a frame has no blending or other
-// capability enabled, so every pixel shows the last primitive over it and
-// the picture is the one a whole redraw gives, while a frame where the piece
-// moved over an unchanged figure costs a small part of one. (GL11.shown =
-// null forgets the canvas, so the next frame is drawn whole; the browser
-// tests and the benchmark compare the two.)
+// the first vertex that differs is drawn anew. Before that, the pixels the
+// old frame drew from that vertex on, with triangles the new one does not
+// draw again, are cleared and drawn again from the shared vertices, within
+// their bounding box. Such a frame has no blending or other capability
+// enabled, so every pixel shows the last primitive over it and the picture
+// is the one a whole redraw gives, while a frame where the piece moved over
+// an unchanged figure costs a small part of one. (GL11.shown = null forgets
+// the canvas, so the next frame is drawn whole; the browser tests and the
+// benchmark compare the two.)
 //
 // Keys: GLUT's keyboard callback gets the character the key typed, as on the
 // desktop, so a capital letter from Shift or Caps Lock stays a capital.
@@ -274,22 +275,48 @@ var LibraryWebPlatform = {
       gl.bindTexture(gl.TEXTURE_2D, GL11.textures[GL11.bound] || null);
     },
 
-    // The pixels that vertices `from` to `to` of `frame` may have drawn, as
-    // a rectangle [x, y, width, height] of the drawing buffer with a pixel to
-    // spare on each side, or null for none.
-    bounds: function(frame, from, to) {
+    // A hash of the triangle whose words start at `at`.
+    hashTriangle: function(words, at) {
+      var hash = 0;
+      for (var w = 0; w < 15; w++) hash = Math.imul(hash ^ words[at + w], 0x9e3779b1);
+      return hash;
+    },
+
+    // The pixels that the shown frame drew from vertex `from` on and that
+    // the new frame does not draw again from there: the bounding box, with a
+    // pixel to spare on each side, of the shown triangles that the new frame
+    // has not among its own (the same words draw the same pixels). As
+    // [x, y, width, height] of the drawing buffer, or null for none.
+    damage: function(shown, frame, from) {
       var gl = GLctx;
       var width = gl.drawingBufferWidth;
       var height = gl.drawingBufferHeight;
+      var W = GL11.kWords;
+      var redrawn = new Map();  // the new frame's triangles by hash
+      for (var i = from; i < frame.count; i += 3) {
+        var hash = GL11.hashTriangle(frame.words, i * W);
+        var same = redrawn.get(hash);
+        if (same) same.push(i); else redrawn.set(hash, [i]);
+      }
       var left = Infinity, right = -Infinity, bottom = Infinity, top = -Infinity;
-      for (var i = from; i < to; i++) {
-        var x = frame.floats[i * GL11.kWords];
-        var y = frame.floats[i * GL11.kWords + 1];
-        if (x !== x || y !== y) return [0, 0, width, height];  // NaN: anywhere
-        if (x < left) left = x;
-        if (x > right) right = x;
-        if (y < bottom) bottom = y;
-        if (y > top) top = y;
+      for (var i = from; i < shown.count; i += 3) {
+        var same = redrawn.get(GL11.hashTriangle(shown.words, i * W)) || [];
+        var again = same.some(function(j) {
+          for (var w = 0; w < 3 * W; w++) {
+            if (frame.words[j * W + w] !== shown.words[i * W + w]) return false;
+          }
+          return true;
+        });
+        if (again) continue;
+        for (var k = i; k < i + 3; k++) {
+          var x = shown.floats[k * W];
+          var y = shown.floats[k * W + 1];
+          if (x !== x || y !== y) return [0, 0, width, height];  // NaN: anywhere
+          if (x < left) left = x;
+          if (x > right) right = x;
+          if (y < bottom) bottom = y;
+          if (y > top) top = y;
+        }
       }
       var v = GL11.viewport;
       var x0 = Math.max(0, Math.floor(v[0] + (left + 1) * v[2] / 2) - 1);
@@ -301,8 +328,10 @@ var LibraryWebPlatform = {
 
     // Draws the frame begun with a clear over the frame the canvas shows:
     // what the two share is left standing except where the shown frame drew
-    // after it, which is cleared and drawn again from the shared vertices;
-    // then the rest. Without a shown frame to build on, all of it.
+    // after it with triangles this one does not draw again, which is cleared
+    // and drawn again from the shared vertices; then the rest, which paints
+    // over whatever is under it. Without a shown frame to build on, all of
+    // it.
     drawDeferred: function() {
       var gl = GLctx;
       var frame = GL11.frame;
@@ -328,7 +357,7 @@ var LibraryWebPlatform = {
       if (shared === frame.count && shared === shown.count) return;  // the same picture
       // frameBuffer holds the shown frame, the same as this one up to `shared`.
       GL11.upload(shared, frame.count);
-      var damage = GL11.bounds(shown, shared, shown.count);
+      var damage = GL11.damage(shown, frame, shared);
       if (damage) {
         gl.enable(gl.SCISSOR_TEST);
         gl.scissor(damage[0], damage[1], damage[2], damage[3]);

@@ -136,17 +136,37 @@ test('order 7 shows on later frames the picture of its first', async () => {
 test('frames drawn over the one before show what a whole redraw shows', async () => {
   // The piece moves, turns and lands; the last frame, drawn over the ones
   // before, must equal the same frame drawn whole after the layer forgot
-  // what the canvas shows. Tried again when gravity moved the piece between.
+  // what the canvas shows. Both are read from the drawing buffer a frame
+  // apart, so that gravity seldom comes between; tried again when it did.
+  const bothFrames = (page) => page.evaluate(async () => {
+    const canvas = document.getElementById('canvas');
+    const gl = canvas.getContext('webgl');
+    const read = () => {
+      const rgba = new Uint8Array(canvas.width * canvas.height * 4);
+      gl.readPixels(0, 0, canvas.width, canvas.height, gl.RGBA, gl.UNSIGNED_BYTE, rgba);
+      let text = '';
+      for (let i = 0; i < rgba.length; i += 0x8000) text += String.fromCharCode.apply(null, rgba.subarray(i, i + 0x8000));
+      return btoa(text);
+    };
+    const drawnOver = read();
+    GL11.shown = null;
+    canvas.dispatchEvent(new KeyboardEvent('keydown', { key: 'x' }));  // ignored, but drawn again
+    await new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve)));
+    return [drawnOver, read()];
+  });
+  // Rows bottom up, as GL reads them; blockCells wants them top down.
+  const frame = (base64) => {
+    const bottomUp = Buffer.from(base64, 'base64');
+    const rgba = Buffer.alloc(bottomUp.length);
+    for (let y = 0; y < kHeight; y++) bottomUp.copy(rgba, (kHeight - 1 - y) * kWidth * 4, y * kWidth * 4, (y + 1) * kWidth * 4);
+    return { width: kWidth, height: kHeight, rgba };
+  };
   for (const order of ['6', '7']) {
     for (let attempt = 1; ; attempt++) {
       const page = await openGame(session);
       await enterOrder(page, order);
       await press(page, ['a', 'a', 'w', 'd', ...'s'.repeat(20), 'd', 'd', 'w', 's', 's']);
-      const drawnOver = await canvasPixels(page);
-      await page.evaluate(() => { GL11.shown = null; });
-      await page.keyboard.press('x');  // ignored by the game, but drawn again
-      await sleep(100);
-      const whole = await canvasPixels(page);
+      const [drawnOver, whole] = (await bothFrames(page)).map(frame);
       await page.close();
       const blocks = [blockCells(drawnOver).join(), blockCells(whole).join()];
       if (blocks[0] === blocks[1] || attempt === 3) {
