@@ -52,6 +52,8 @@ var LibraryWebPlatform = {
     colourBuffer: null,
     frameBuffer: null,    // the collected vertices; holds those of `shown`
     capacity: 0,          // vertices frameBuffer has room for
+    culled: null,         // triangles drawn again under damage, and their buffer
+    culledBuffer: null,
     frame: null,          // the frame being collected: {words, floats, count}
     other: null,          // the other one, which may be the one shown
     shown: null,          // the frame the canvas shows, or null when unknown
@@ -171,6 +173,8 @@ var LibraryWebPlatform = {
       GL11.vertexBuffer = gl.createBuffer();
       GL11.colourBuffer = gl.createBuffer();
       GL11.frameBuffer = gl.createBuffer();
+      GL11.culledBuffer = gl.createBuffer();
+      GL11.culled = GL11.newFrame(1024);
       GL11.frame = GL11.newFrame(1024);
       GL11.other = GL11.newFrame(1024);
       GL11.viewport = Array.from(gl.getParameter(gl.VIEWPORT));
@@ -248,13 +252,14 @@ var LibraryWebPlatform = {
       }
     },
 
-    // Draws vertices `from` to `to` of the frame, uploaded, as triangles:
-    // one draw call for each run of vertices with the same texture or none.
-    drawRange: function(from, to) {
+    // Draws vertices `from` to `to` of `frame`, uploaded to `buffer`, as
+    // triangles: one draw call for each run of vertices with the same
+    // texture or none.
+    drawRange: function(buffer, frame, from, to) {
       var gl = GLctx;
-      var words = GL11.frame.words;
+      var words = frame.words;
       var stride = GL11.kWords * 4;
-      gl.bindBuffer(gl.ARRAY_BUFFER, GL11.frameBuffer);
+      gl.bindBuffer(gl.ARRAY_BUFFER, buffer);
       for (var first = from; first < to;) {
         var tag = words[first * GL11.kWords + 4];
         var end = first + 3;
@@ -326,6 +331,41 @@ var LibraryWebPlatform = {
       return x1 > x0 && y1 > y0 ? [x0, y0, x1 - x0, y1 - y0] : null;
     },
 
+    // Copies the triangles among the first `count` vertices of `frame` that
+    // may draw a pixel of the rectangle `box` into `culled`, in order, and
+    // uploads them; returns how many vertices that is. The rest would be
+    // clipped by the scissor anyway, but not before the software renderer
+    // had transformed and set up every one of them.
+    cull: function(frame, count, box) {
+      var W = GL11.kWords;
+      var v = GL11.viewport;
+      // The box and a pixel around it, in the coordinates the game gives.
+      var left = (box[0] - 1 - v[0]) * 2 / v[2] - 1;
+      var right = (box[0] + box[2] + 1 - v[0]) * 2 / v[2] - 1;
+      var bottom = (box[1] - 1 - v[1]) * 2 / v[3] - 1;
+      var top = (box[1] + box[3] + 1 - v[1]) * 2 / v[3] - 1;
+      if (GL11.culled.words.length < count * W) GL11.culled = GL11.newFrame(count);
+      var to = GL11.culled.words;
+      var from = frame.words;
+      var floats = frame.floats;
+      var kept = 0;
+      for (var i = 0; i < count * W; i += 3 * W) {
+        var x0 = floats[i], x1 = floats[i + W], x2 = floats[i + 2 * W];
+        var y0 = floats[i + 1], y1 = floats[i + W + 1], y2 = floats[i + 2 * W + 1];
+        // Clearly outside only; a NaN keeps the triangle.
+        if ((x0 < left && x1 < left && x2 < left) || (x0 > right && x1 > right && x2 > right) ||
+            (y0 < bottom && y1 < bottom && y2 < bottom) || (y0 > top && y1 > top && y2 > top)) {
+          continue;
+        }
+        for (var w = 0; w < 3 * W; w++) to[kept * W + w] = from[i + w];
+        kept += 3;
+      }
+      var gl = GLctx;
+      gl.bindBuffer(gl.ARRAY_BUFFER, GL11.culledBuffer);
+      gl.bufferData(gl.ARRAY_BUFFER, to.subarray(0, kept * W), gl.STREAM_DRAW);
+      return kept;
+    },
+
     // Draws the frame begun with a clear over the frame the canvas shows:
     // what the two share is left standing except where the shown frame drew
     // after it with triangles this one does not draw again, which is cleared
@@ -345,7 +385,7 @@ var LibraryWebPlatform = {
       if (!shown) {
         GL11.upload(0, frame.count);
         gl.clear(gl.COLOR_BUFFER_BIT);
-        GL11.drawRange(0, frame.count);
+        GL11.drawRange(GL11.frameBuffer, frame, 0, frame.count);
         return;
       }
       var W = GL11.kWords;
@@ -362,10 +402,11 @@ var LibraryWebPlatform = {
         gl.enable(gl.SCISSOR_TEST);
         gl.scissor(damage[0], damage[1], damage[2], damage[3]);
         gl.clear(gl.COLOR_BUFFER_BIT);
-        GL11.drawRange(0, shared);
+        var reaching = GL11.cull(frame, shared, damage);
+        GL11.drawRange(GL11.culledBuffer, GL11.culled, 0, reaching);
         gl.disable(gl.SCISSOR_TEST);
       }
-      GL11.drawRange(shared, frame.count);
+      GL11.drawRange(GL11.frameBuffer, frame, shared, frame.count);
     },
 
     // Draws everything given so far, before something that must come after
@@ -376,7 +417,7 @@ var LibraryWebPlatform = {
         GL11.drawDeferred();
       } else if (GL11.drawn < GL11.frame.count) {
         GL11.upload(GL11.drawn, GL11.frame.count);
-        GL11.drawRange(GL11.drawn, GL11.frame.count);
+        GL11.drawRange(GL11.frameBuffer, GL11.frame, GL11.drawn, GL11.frame.count);
       }
       GL11.shown = null;
       GL11.frame.count = 0;
