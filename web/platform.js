@@ -59,7 +59,6 @@ var LibraryWebPlatform = {
     shown: null,          // the frame the canvas shows, or null when unknown
     shownSize: [0, 0],    // the drawing buffer's size when it was drawn
     deferred: false,      // the frame began with a clear not drawn yet
-    drawn: 0,             // vertices of `frame` drawn, when not deferred
     enabled: {},          // capabilities enabled other than GL_TEXTURE_2D
     enabledCount: 0,
     viewport: [0, 0, 0, 0],
@@ -377,7 +376,6 @@ var LibraryWebPlatform = {
       var frame = GL11.frame;
       var shown = GL11.shown;
       GL11.deferred = false;
-      GL11.drawn = frame.count;
       if (shown && (GL11.shownSize[0] !== gl.drawingBufferWidth ||
                     GL11.shownSize[1] !== gl.drawingBufferHeight)) {
         shown = GL11.shown = null;  // the canvas was resized, and so emptied
@@ -415,13 +413,12 @@ var LibraryWebPlatform = {
       if (!GL11.program) GL11.setUp();
       if (GL11.deferred) {
         GL11.drawDeferred();
-      } else if (GL11.drawn < GL11.frame.count) {
-        GL11.upload(GL11.drawn, GL11.frame.count);
-        GL11.drawRange(GL11.frameBuffer, GL11.frame, GL11.drawn, GL11.frame.count);
+      } else if (GL11.frame.count > 0) {
+        GL11.upload(0, GL11.frame.count);
+        GL11.drawRange(GL11.frameBuffer, GL11.frame, 0, GL11.frame.count);
       }
       GL11.shown = null;
       GL11.frame.count = 0;
-      GL11.drawn = 0;
     },
 
     // The texture a name stands for, made when the name is first used, as
@@ -578,7 +575,6 @@ var LibraryWebPlatform = {
     if (!GL11.program) GL11.setUp();
     if (mask === 0x4000 && GL11.enabledCount === 0) {  // GL_COLOR_BUFFER_BIT
       GL11.frame.count = 0;
-      GL11.drawn = 0;
       GL11.deferred = true;
     } else {
       GL11.flush();
@@ -772,7 +768,6 @@ var LibraryWebPlatform = {
     GL11.frame = GL11.other;
     GL11.other = GL11.shown;
     GL11.frame.count = 0;
-    GL11.drawn = 0;
   },
 
   // glutInit: GLUT's start without its mouse and touch handling, and with
