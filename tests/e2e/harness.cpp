@@ -372,22 +372,26 @@ XSession::~XSession() {
     }
 }
 
-std::string XSession::title(Window window) {
-    Atom netName = XInternAtom(display_, "_NET_WM_NAME", False);
+std::string XSession::text(Window window, const char* property) {
     Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
     Atom type;
     int format;
     unsigned long count, after;
     unsigned char* data = nullptr;
     std::string result;
-    if (XGetWindowProperty(display_, window, netName, 0, 1024, False, utf8, &type, &format, &count,
-                           &after, &data) == Success &&
+    if (XGetWindowProperty(display_, window, XInternAtom(display_, property, False), 0, 1024, False,
+                           utf8, &type, &format, &count, &after, &data) == Success &&
         data && type == utf8) {
         result.assign(reinterpret_cast<char*>(data), count);
     }
     if (data) {
         XFree(data);
     }
+    return result;
+}
+
+std::string XSession::title(Window window) {
+    std::string result = text(window, "_NET_WM_NAME");
     if (result.empty()) {
         char* name = nullptr;
         if (XFetchName(display_, window, &name) && name) {
@@ -398,24 +402,55 @@ std::string XSession::title(Window window) {
     return result;
 }
 
-std::optional<Window> XSession::findWindow(const std::string& wanted) {
-    Window root, parent, *children = nullptr;
+bool XSession::windowManagerRuns() {
+    Atom type;
+    int format;
+    unsigned long count = 0, after;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display_, DefaultRootWindow(display_),
+                       XInternAtom(display_, "_NET_SUPPORTING_WM_CHECK", False), 0, 1, False,
+                       XA_WINDOW, &type, &format, &count, &after, &data);
+    if (data) {
+        XFree(data);
+    }
+    return count == 1;
+}
+
+namespace {
+
+// A viewable child of `parent` titled `wanted`, looking `depth` levels down.
+std::optional<Window> findTitled(XSession& x, Display* display, Window parent,
+                                 const std::string& wanted, int depth) {
+    Window root, above, *children = nullptr;
     unsigned int count = 0;
     std::optional<Window> found;
-    if (!XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count)) {
+    if (!XQueryTree(display, parent, &root, &above, &children, &count)) {
         return found;
     }
     for (unsigned int i = 0; i < count && !found; ++i) {
         XWindowAttributes attributes;
-        if (XGetWindowAttributes(display_, children[i], &attributes) &&
-            attributes.map_state == IsViewable && title(children[i]) == wanted) {
+        if (!XGetWindowAttributes(display, children[i], &attributes) ||
+            attributes.map_state != IsViewable) {
+            continue;
+        }
+        if (x.title(children[i]) == wanted) {
             found = children[i];
+        } else if (depth > 1) {
+            found = findTitled(x, display, children[i], wanted, depth - 1);
         }
     }
     if (children) {
         XFree(children);
     }
     return found;
+}
+
+}  // namespace
+
+std::optional<Window> XSession::findWindow(const std::string& wanted) {
+    // A window manager puts the window in a frame of its own, a child of the
+    // root.
+    return findTitled(*this, display_, DefaultRootWindow(display_), wanted, 2);
 }
 
 std::optional<Window> XSession::waitForWindow(const std::string& title, Millis timeout) {

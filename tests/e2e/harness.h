@@ -122,7 +122,8 @@ class XSession {
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
 
-    // A viewable top-level window with this title, if there is one.
+    // A viewable top-level window with this title, if there is one, also
+    // inside a window manager's frame.
     std::optional<Window> findWindow(const std::string& title);
     std::optional<Window> waitForWindow(const std::string& title, Millis timeout);
     bool windowExists(Window window);
@@ -132,6 +133,10 @@ class XSession {
     std::vector<std::string> windowClass(Window window);
     // A property of 32-bit cardinals, such as _NET_WM_PID; empty when unset.
     std::vector<uint32_t> cardinals(Window window, const char* property);
+    // A UTF-8 text property, such as _NET_WM_NAME; empty when unset.
+    std::string text(Window window, const char* property);
+    // True once a window manager has announced itself on the root window.
+    bool windowManagerRuns();
 
     // nullopt when the window is gone.
     std::optional<Frame> grab(Window window);

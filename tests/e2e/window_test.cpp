@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "game_fixture.h"
 
@@ -83,6 +84,32 @@ TEST_F(WindowTest, TellsTheDesktopItsClassProcessAndIcon) {
     }
     EXPECT_EQ(sizes, (std::vector<uint32_t>{16, 32, 48, 64}));
     EXPECT_TRUE(matches) << "the 48-pixel image differs from " << ZQ_ICON_48_PIXELS;
+}
+
+// A window manager reads the class when it takes the window on, and a rule
+// for the class applies: here the one in openbox.xml, which takes away the
+// frame, so that the window stands exactly where and as large as it asked.
+// It takes keys at once.
+TEST_F(WindowTest, AWindowManagerTakesItOnByItsClass) {
+    ChildProcess manager({"openbox", "--config-file", ZQ_OPENBOX_CONFIG},
+                         {{"DISPLAY", screen_->name()}});
+    for (int wait = 0; wait < 500 && !x_->windowManagerRuns(); ++wait) {
+        std::this_thread::sleep_for(Millis(20));
+    }
+    ASSERT_TRUE(x_->windowManagerRuns()) << "openbox did not start";
+    start("2\n");
+    EXPECT_EQ(x_->text(window_, "_OB_APP_CLASS"), "Zembrat-quillory");
+    EXPECT_EQ(x_->cardinals(window_, "_NET_FRAME_EXTENTS"), (std::vector<uint32_t>{0, 0, 0, 0}));
+    auto geometry = x_->geometry(window_);
+    ASSERT_TRUE(geometry);
+    EXPECT_EQ((std::vector<int>{geometry->x, geometry->y, geometry->width, geometry->height}),
+              (std::vector<int>{400, 100, kWindowWidth, kWindowHeight}));
+    const int column = leftmostCol(blockCells(grab()));
+    press("a");
+    EXPECT_TRUE(waitForFrame(
+        [&](const Frame& f) { return leftmostCol(blockCells(f)) == column - 1; }, Millis(2000)))
+        << "a did not move the piece";
+    game_.reset();  // before the window manager goes
 }
 
 TEST_F(WindowTest, FirstFrameShowsFloorPieceAndFigureOnWhite) {
