@@ -44,7 +44,7 @@ zip_dir() {
     (cd "$1" && find . -type f | LC_ALL=C sort | zip -q -X -D -@ "$2")
 }
 
-echo "Release $version of commit $(git rev-parse --short HEAD), SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH"
+echo "Release $version of $(git rev-parse --short HEAD), SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH"
 
 echo "Building the Debian package"
 run package.log scripts/package.sh
@@ -54,7 +54,8 @@ echo "Building the Windows .exe"
 run windows.log scripts/windows.sh --no-check
 mkdir -p "$stage/windows"
 cp build-windows/zembrat-quillory.exe "$stage/windows/"
-sed -e "s/@PROJECT_VERSION@/$version/" -e 's/$/\r/' data/windows-readme.txt >"$stage/windows/README.txt"
+sed -e "s/@PROJECT_VERSION@/$version/" -e 's/$/\r/' data/windows-readme.txt \
+    >"$stage/windows/README.txt"
 zip_dir "$stage/windows" "$dist/$name-windows-x86_64.zip"
 
 echo "Building the web build"

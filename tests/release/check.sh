@@ -5,7 +5,7 @@
 # source tarball builds the game on its own, with no git at hand.
 # Usage: tests/release/check.sh
 set -uo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 1
 source scripts/packages.sh
 ensure_packages git zip unzip "${BUILD_PACKAGES[@]}"
 
@@ -37,7 +37,7 @@ cmp -s "$a/dist/SHA256SUMS" "$b/dist/SHA256SUMS" ||
 listed=$(cut -d' ' -f3 "$a/dist/SHA256SUMS" | sort)
 expected=$(printf '%s\n' "${name}-web.zip" "${name}-windows-x86_64.zip" "$name.tar.gz" \
     "zembrat-quillory_${version}_amd64.deb" | sort)
-[ "$listed" = "$expected" ] || fail "SHA256SUMS lists $(echo $listed), not $(echo $expected)"
+[ "$listed" = "$expected" ] || fail "SHA256SUMS lists $(tr '\n' ' ' <<<"$listed")"
 
 # The zips: sorted entries with no extra fields; the .exe as built, a README
 # with CR LF line ends, and every file of the site.
@@ -52,28 +52,28 @@ done
 cmp -s <(unzip -p "$windows" zembrat-quillory.exe) "$a/build-windows/zembrat-quillory.exe" ||
     fail "the .exe in the Windows zip is not the one built"
 readme=$(unzip -p "$windows" README.txt)
-[ "$(grep -c $'\r$' <<<"$readme")" = "$(wc -l <<<"$readme")" ] || fail "README.txt has lines not ended by CR LF"
-grep -q "Zembrat Quillory $version " <<<"$readme" || fail "README.txt does not name version $version"
-[ "$(unzip -Z1 "$web")" = "$(cd "$a/build-web/site" && find . -type f | cut -c3- | LC_ALL=C sort)" ] ||
+[ "$(grep -c $'\r$' <<<"$readme")" = "$(wc -l <<<"$readme")" ] ||
+    fail "README.txt has lines not ended by CR LF"
+grep -q "Zembrat Quillory $version " <<<"$readme" || fail "README.txt does not name $version"
+site=$(cd "$a/build-web/site" && find . -type f | cut -c3- | LC_ALL=C sort)
+[ "$(unzip -Z1 "$web")" = "$site" ] ||
     fail "the web zip does not hold build-web/site"
 
 # The source: exactly the commit's files, building the game in an empty
 # folder with plain CMake, where git fails if anything calls it.
 tar -xzf "$a/dist/$name.tar.gz" -C "$tmp"
 [ "$(cd "$tmp/$name" && find . ! -type d | cut -c3- | LC_ALL=C sort)" = \
-    "$(git ls-tree -r --name-only "$commit" | LC_ALL=C sort)" ] || fail "the source tarball's files are not the commit's"
-mkdir -p "$tmp/nogit" "$tmp/source-build"
-printf '#!/bin/sh\necho "git called from the source build" >&2\nexit 1\n' >"$tmp/nogit/git"
+    "$(git ls-tree -r --name-only "$commit" | LC_ALL=C sort)" ] ||
+    fail "the source tarball's files are not the commit's"
+mkdir -p "$tmp/nogit" "$tmp/source-build" && printf '#!/bin/sh\nexit 1\n' >"$tmp/nogit/git"
 chmod +x "$tmp/nogit/git"
-if (cd "$tmp/source-build" && export PATH=$tmp/nogit:$PATH && cmake "$tmp/$name" &&
+(cd "$tmp/source-build" && export PATH=$tmp/nogit:$PATH && cmake "$tmp/$name" &&
     cmake --build . -j "$(nproc)" --target zembrat-quillory) >"$tmp/source-build.log" 2>&1 &&
-    [ -x "$tmp/source-build/app/zembrat-quillory" ]; then :; else
-    tail -n 40 "$tmp/source-build.log" >&2
-    fail "the source tarball does not build the game"
-fi
+    [ -x "$tmp/source-build/app/zembrat-quillory" ] ||
+    { tail -n 40 "$tmp/source-build.log" >&2; fail "the source tarball does not build the game"; }
 
 if [ ${#failed[@]} -gt 0 ]; then
     printf 'Release check FAILED: %s\n' "${failed[@]}" >&2
     exit 1
 fi
-echo "Release check passed (same SHA256SUMS from two clones, sha256sum -c, zips, source build): $commit"
+echo "Release check passed (same SHA256SUMS from two clones, checksums, zips, source build)"
