@@ -36,3 +36,8 @@ cmake --build build-asan -j "$jobs"
 # Chromium against the native game's frames.
 scripts/windows.sh
 scripts/web.sh
+
+# The release (scripts/release.sh), made twice from two clones of HEAD at
+# different paths and compared to the byte; its zips and its source tarball,
+# built on its own, checked.
+tests/release/check.sh

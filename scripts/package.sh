@@ -18,5 +18,7 @@ cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DZQ_BUILD_TESTS=OFF \
     -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" >/dev/null
 cmake --build build-package -j "$jobs" >/dev/null
 rm -f build-package/zembrat-quillory_*.deb
-(cd build-package && cpack -G DEB >/dev/null)
+# CPack gives the members of the .deb the modes its files got from the
+# umask: one that is the same everywhere makes the same package everywhere.
+(cd build-package && umask 0022 && cpack -G DEB >/dev/null)
 ls build-package/zembrat-quillory_*.deb  # the one package just made

@@ -97,6 +97,8 @@ build_game() {
     run game-configure.log cmake -S . -B "$out/game" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_FIND_ROOT_PATH="$out/freeglut" -DCMAKE_BUILD_TYPE=Release -DZQ_BUILD_TESTS=OFF
     run game-build.log cmake --build "$out/game" -j "$jobs"
+    # strip writes the PE header anew, with SOURCE_DATE_EPOCH as its time
+    # when that is set (scripts/release.sh sets it), the clock's otherwise.
     "$host-strip" -o "$out/zembrat-quillory.exe" "$out/game/app/zembrat-quillory.exe"
 }
 

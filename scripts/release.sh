@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Makes a release of the committed tree in dist/: every file a player
+# downloads, named with the version of project() in CMakeLists.txt, and their
+# checksums.
+#
+#   zembrat-quillory_<version>_amd64.deb                the Debian package
+#   zembrat-quillory-<version>-windows-x86_64.zip       the .exe and README.txt
+#   zembrat-quillory-<version>-web.zip                  the site to host
+#   zembrat-quillory-<version>.tar.gz                   the source
+#   SHA256SUMS                                          for sha256sum -c
+#
+# The same commit gives the same files to the byte, wherever it is checked
+# out and whenever it is built: every time recorded is SOURCE_DATE_EPOCH,
+# the last commit's time unless it is set already.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/packages.sh
+ensure_packages git zip  # the build scripts install what they need themselves
+
+# The source tarball is the commit; the rest must be built from it too.
+if [ -n "$(git status --porcelain)" ]; then
+    git status --short >&2
+    echo "The working tree has uncommitted changes (above). A release is made from a commit:" >&2
+    echo "commit or stash them, then run this again." >&2
+    exit 1
+fi
+
+version=$(sed -n 's/^project([^)]* VERSION \([0-9.]*\)[ )].*/\1/p' CMakeLists.txt)
+[ -n "$version" ] || { echo "No VERSION in the project() of CMakeLists.txt" >&2; exit 1; }
+name=zembrat-quillory-$version
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+export TZ=UTC  # zip records local times
+
+dist=$PWD/dist
+logs=$PWD/build-release/logs
+stage=$PWD/build-release/stage
+rm -rf "$dist" "$stage"
+mkdir -p "$dist" "$logs" "$stage"
+
+# zip_dir DIR ZIP: every file under DIR, in sorted order, with the same
+# time, permissions and no extra fields, whoever unpacked the sources where.
+zip_dir() {
+    find "$1" -type f -exec chmod 0644 {} + -exec touch -d "@$SOURCE_DATE_EPOCH" {} +
+    (cd "$1" && find . -type f | LC_ALL=C sort | zip -q -X -D -@ "$2")
+}
+
+echo "Release $version of $(git rev-parse --short HEAD), SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH"
+
+echo "Building the Debian package"
+run package.log scripts/package.sh
+cp "build-package/zembrat-quillory_${version}_$(dpkg --print-architecture).deb" "$dist/"
+
+echo "Building the Windows .exe"
+run windows.log scripts/windows.sh --no-check
+mkdir -p "$stage/windows"
+cp build-windows/zembrat-quillory.exe "$stage/windows/"
+sed -e "s/@PROJECT_VERSION@/$version/" -e 's/$/\r/' data/windows-readme.txt \
+    >"$stage/windows/README.txt"
+zip_dir "$stage/windows" "$dist/$name-windows-x86_64.zip"
+
+echo "Building the web build"
+run web.log scripts/web.sh --no-check
+cp -r build-web/site "$stage/web"
+zip_dir "$stage/web" "$dist/$name-web.zip"
+
+# git archive sorts the entries by name and gives them the commit's time and
+# owner 0; the modes and line ends must not depend on the local git set-up.
+echo "Packing the source"
+git -c tar.umask=0022 -c core.autocrlf=false archive --format=tar --prefix="$name/" HEAD |
+    gzip -9n >"$dist/$name.tar.gz"
+
+(cd "$dist" && sha256sum -- *.deb *.zip *.tar.gz >SHA256SUMS)
+echo "Made $dist:"
+ls -l "$dist" | tail -n +2
