@@ -183,7 +183,7 @@ async function playScript(page, order) {
     for (const [n, step] of script.entries()) {
       if (step === 'resize') canvas.width -= 1;
       const over = await frame(step === 'resize' ? 'x' : step);
-      GL11.shown = null;
+      GLFrames.shown = null;
       const whole = await frame('x');  // ignored by the game, but drawn again
       let count = 0;
       for (let i = 0; i < whole.rgba.length; i++) if (over.rgba[i] !== whole.rgba[i]) count++;
