@@ -161,7 +161,11 @@ async function playScript(page, order) {
   await enterOrder(page, order);
   return page.evaluate(async (script) => {
     const canvas = document.getElementById('canvas');
-    const gl = canvas.getContext('webgl');
+    for (let i = 0; !window.GLctx || GLUT.requestedAnimationFrame; i++) {
+      if (i === 600) throw new Error('no WebGL frame drawn');
+      await new Promise(requestAnimationFrame);
+    }
+    const gl = GLctx;
     let vertices = 0;
     gl.drawArrays = function(mode, first, count) {
       vertices += count;
@@ -178,7 +182,6 @@ async function playScript(page, order) {
       gl.readPixels(0, 0, gl.drawingBufferWidth, gl.drawingBufferHeight, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(rgba.buffer));
       return { rgba, vertices };
     };
-    await frame([]);
     const result = { differing: [], over: 0, whole: 0, blocks: [] };
     for (const [n, step] of script.entries()) {
       if (step === 'resize') canvas.width -= 1;
