@@ -151,13 +151,17 @@ const kScript = [...'aaaaaaaa', 'g'.repeat(15), 's', 's', 's',
   ...'dddddddddd', 'g'.repeat(13), 's', 's', 's', 'resize'];
 const kCleared = ['1,1', '1,19', '2,19', '3,19', '16,10', '17,10', '18,10', '19,10'];
 
-async function playScript(page, order) {
-  await page.evaluate((second) => {
+async function playScript(page, order, largestTexture) {
+  await page.evaluate((second, largest) => {
     Date.now = () => second * 1000;
+    const parameter = WebGLRenderingContext.prototype.getParameter;
+    WebGLRenderingContext.prototype.getParameter = function(name) {
+      return name === this.MAX_TEXTURE_SIZE && largest ? largest : parameter.call(this, name);
+    };
     const later = window.setTimeout;
     window.gravity = [];
     window.setTimeout = (f, ms, ...rest) => (ms === 1000 ? window.gravity.push(f) : later(f, ms, ...rest));
-  }, kFrozenSecond);
+  }, kFrozenSecond, largestTexture);
   await enterOrder(page, order);
   return page.evaluate(async (script) => {
     const canvas = document.getElementById('canvas');
@@ -196,6 +200,7 @@ async function playScript(page, order) {
       result.over += over.vertices;
       result.whole += whole.vertices;
       if (step === 'resize') break;
+      if (n === script.length - 2) result.picture = whole.rgba.reduce((hash, word) => Math.imul(hash ^ word, 0x9e3779b1), 0);
       for (let cell = 0; cell < 400 && n === script.length - 2; cell++) {
         const at = (Math.floor(cell / 20) * 43 + 21) * gl.drawingBufferWidth + (cell % 20) * 64 + 32;
         if ((whole.rgba[at] & 0xffffff) === 0xff00ff) result.blocks.push(`${Math.floor(cell / 20)},${cell % 20}`);
@@ -206,15 +211,20 @@ async function playScript(page, order) {
 }
 
 test('a scripted game shows after every step what a whole redraw shows', async () => {
+  const pictures = [];
   for (const order of ['2', '6', '7', '2147483647']) {
+    // The largest order as on a GL whose textures are at most 1024 pixels a
+    // side: its figure kept in two textures must show what order 7's one does.
     const page = await openGame(session);
-    const { differing, over, whole, blocks } = await playScript(page, order);
+    const { differing, over, whole, blocks, picture } = await playScript(page, order, order === '2147483647' ? 1024 : 0);
     await page.close();
+    pictures.push(picture);
     console.log(`order ${order}: frames drawn over drew ${over} vertices, drawn whole ${whole}`);
     assert.deepEqual(differing, [], `order ${order}: steps whose frame differs (step: pixels)`);
     assert.deepEqual(blocks.sort(), [...kCleared].sort(), `order ${order}: the row was not cleared`);
     assert.ok(over < whole / 4, `order ${order}: frames drawn over drew ${over} vertices, whole ones ${whole}`);
   }
+  assert.equal(pictures[3], pictures[2], 'the largest order in 1024-pixel textures differs from order 7');
 });
 
 test('a, d, s and w act; capitals from Shift or Caps Lock do nothing', async () => {
