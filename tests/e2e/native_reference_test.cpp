@@ -10,12 +10,13 @@ namespace {
 
 using NativeReference = GameTest;
 
-// ZQ_REFERENCE_DIR/order-N.ppm for the orders 2 and 6, each taken before the
-// first gravity step, so that the piece stands where it is placed.
+// ZQ_REFERENCE_DIR/order-N.ppm for the orders 2, 6, 7 and the largest, each
+// taken before the first gravity step, so that the piece stands where it is
+// placed.
 TEST_F(NativeReference, SavesTheFirstFrames) {
     const char* dir = std::getenv("ZQ_REFERENCE_DIR");
     ASSERT_TRUE(dir && *dir) << "ZQ_REFERENCE_DIR names no folder to save the frames in";
-    for (int order : {2, 6}) {
+    for (int order : {2, 6, 7, 2147483647}) {
         bool saved = false;
         for (int attempt = 0; attempt < 3 && !saved; ++attempt) {
             start(std::to_string(order) + "\n", {}, kNativeGame);

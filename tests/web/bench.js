@@ -29,7 +29,7 @@ async function frameTimes(page, frames, whole) {
       await new Promise((resolve) => {
         let start;
         requestAnimationFrame(() => { start = performance.now(); });
-        if (whole) GL11.shown = null;
+        if (whole) GLFrames.shown = null;
         const key = whole ? 'x' : i % 2 ? 'd' : 'a';
         canvas.dispatchEvent(new KeyboardEvent('keydown', { key }));
         requestAnimationFrame(() => {

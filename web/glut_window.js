@@ -1,0 +1,48 @@
+// The browser's stand-in for GLUT's window and keys, in place of Emscripten's
+// own glutInit and glutCreateWindow: a WebGL context on the page's canvas
+// whose drawing buffer keeps its pixels from frame to frame (gl_frames.js
+// draws a frame over the one before), and a keyboard callback that gets the
+// character the key typed, as on the desktop, so that a capital letter from
+// Shift or Caps Lock stays a capital.
+
+var LibraryGlutWindow = {
+  // glutCreateWindow: GLUT's, with a drawing buffer that keeps its pixels
+  // from frame to frame, so that a frame can be drawn over the one before.
+  glutCreateWindow__deps: ['$Browser', '$GLUT'],
+  glutCreateWindow: function(name) {
+    var mode = GLUT.initDisplayMode;
+    Module.ctx = Browser.createContext(Module['canvas'], true, true, {
+      antialias: (mode & 0x0080) !== 0,  // GLUT_MULTISAMPLE
+      depth: (mode & 0x0010) !== 0,      // GLUT_DEPTH
+      stencil: (mode & 0x0020) !== 0,    // GLUT_STENCIL
+      alpha: (mode & 0x0008) !== 0,      // GLUT_ALPHA
+      preserveDrawingBuffer: true,
+    });
+    return Module.ctx ? 1 : 0;
+  },
+
+  // glutInit: GLUT's start without its mouse and touch handling, and with
+  // keys taken by the character typed. When the program ends the canvas is
+  // left as it is, so its last frame stays in sight.
+  glutInit__deps: ['$GLUT', '$Browser'],
+  glutInit: function(argcp, argv) {
+    GLUT.initTime = Date.now();
+    var canvas = Module['canvas'];
+    // Keys with a name of their own that still type a character.
+    var named = {Enter: 13, Escape: 27, Backspace: 8, Delete: 127};
+    var onKeydown = function(event) {
+      if (event.ctrlKey || event.altKey || event.metaKey) return;  // the browser's shortcuts
+      event.preventDefault();  // no scrolling, no typing anywhere else
+      var code = event.key.length === 1 ? event.key.charCodeAt(0) : named[event.key];
+      if (code !== undefined && code < 256 && GLUT.keyboardFunc) {
+        {{{ makeDynCall('viii', 'GLUT.keyboardFunc') }}}(code, Browser.mouseX, Browser.mouseY);
+      }
+    };
+    canvas.addEventListener('keydown', onKeydown);
+    __ATEXIT__.push(function() {
+      canvas.removeEventListener('keydown', onKeydown);
+    });
+  },
+};
+
+mergeInto(LibraryManager.library, LibraryGlutWindow);
