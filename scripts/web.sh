@@ -139,9 +139,15 @@ done
 display=$(tr -dc 0-9 <"$display_file")
 [ -n "$display" ] || { cat "$logs/xvfb.log" >&2; echo "Xvfb did not start" >&2; exit 1; }
 
+# The same suite in each browser; both run even when the first fails.
 cd tests/web
+failed=()
 for browser in chromium firefox; do
     echo "Testing in $browser" >&2
     ZQ_BROWSER=$browser DISPLAY=:$display ZQ_SITE=$site ZQ_REFERENCE_DIR=$out/reference \
-        node --test game.test.js
+        node --test game.test.js || failed+=("$browser")
 done
+if [ ${#failed[@]} -gt 0 ]; then
+    echo "The browser tests failed in: ${failed[*]}" >&2
+    exit 1
+fi

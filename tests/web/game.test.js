@@ -295,7 +295,8 @@ test('without WebGL the page says so, and what to try', chromiumOnly, async () =
 
 test('the page installs as an app and plays offline after one visit', chromiumOnly, async () => {
   const page = await openGame(session);
-  await page.evaluate(() => navigator.serviceWorker.ready);
+  assert.ok(await page.evaluate(() => Promise.race([navigator.serviceWorker.ready.then(() => true),
+    new Promise((resolve) => setTimeout(resolve, 10000, false))])), 'no service worker');
   const client = await page.createCDPSession();
   assert.deepEqual((await client.send('Page.getAppManifest')).errors, []);
   assert.deepEqual((await client.send('Page.getInstallabilityErrors')).installabilityErrors, []);
