@@ -32,8 +32,8 @@ cmake --build build-asan -j "$jobs"
 (cd build-asan && ctest --output-on-failure -j "$jobs" -L 'unit|fuzz|robust')
 
 # The other platforms: the Windows .exe, cross-built and put through the
-# real-window suite under Wine, and the browser build, tested in headless
-# Chromium against the native game's frames.
+# real-window suite under Wine, and the browser build, tested in Chromium and
+# Firefox ESR against the native game's frames.
 scripts/windows.sh
 scripts/web.sh
 

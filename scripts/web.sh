@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Builds the game for web browsers into build-web/site: the page, the
 # program as JavaScript and WebAssembly (Emscripten), and the game's icon,
-# static files to host anywhere. Then runs the browser tests in headless
-# Chromium.
+# static files to host anywhere, with the web app manifest, its icons and
+# the service worker that keeps the files for offline play. Then runs the
+# browser tests in headless Chromium and in Firefox ESR (under Xvfb).
 #
-#   scripts/web.sh              build, then test in Chromium
+#   scripts/web.sh              build, then test in Chromium and Firefox
 #   scripts/web.sh --no-check   build only
 #   scripts/web.sh --serve      build, then serve on 127.0.0.1 until Ctrl-C
 #   scripts/web.sh --bench      build, then print frame times in Chromium
+#   scripts/web.sh --audit      build, then print Lighthouse's scores
+#                               (desktop and mobile) in Chromium
 #
 # Installs what it needs from Debian's packages, and the test driver
-# (puppeteer-core, no browser of its own) from npm into tests/web.
+# (puppeteer-core, no browser of its own) from npm into tests/web;
+# --audit installs Lighthouse from npm into build-web/audit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
@@ -21,8 +25,9 @@ case "${1:-}" in
     --no-check) mode=build ;;
     --serve) mode=serve ;;
     --bench) mode=bench ;;
+    --audit) mode=audit ;;
     *)
-        echo "usage: scripts/web.sh [--no-check | --serve | --bench]" >&2
+        echo "usage: scripts/web.sh [--no-check | --serve | --bench | --audit]" >&2
         exit 2
         ;;
 esac
@@ -35,7 +40,7 @@ mkdir -p "$logs"
 
 # Debian's emscripten brings Debian's node with it; a node from elsewhere
 # (NodeSource, say) does not look where Debian keeps the modules emcc needs.
-ensure_packages cmake make emscripten
+ensure_packages cmake make emscripten librsvg2-bin
 export NODE_PATH=${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs
 
 echo "Building the web build" >&2
@@ -43,10 +48,24 @@ run configure.log emcmake cmake -S . -B "$out/game" -DCMAKE_BUILD_TYPE=Release -
 run build.log cmake --build "$out/game" -j "$jobs"
 rm -rf "$site"
 mkdir -p "$site"
-cp web/index.html "$out/game/app/zembrat-quillory.js" "$out/game/app/zembrat-quillory.wasm" \
-    data/zembrat-quillory.svg "$site/"
+cp web/index.html web/manifest.webmanifest "$out/game/app/zembrat-quillory.js" \
+    "$out/game/app/zembrat-quillory.wasm" data/zembrat-quillory.svg "$site/"
+# The app's icons from the one SVG: plain at 192 and 512 pixels, and a
+# maskable one whose figure keeps within the middle circle a launcher may cut
+# it to, on white to the edges. rsvg-convert writes no time into a PNG.
+for size in 192 512; do
+    rsvg-convert --width=$size --height=$size --output="$site/icon-$size.png" data/zembrat-quillory.svg
+done
+rsvg-convert --width=440 --height=440 --page-width=512 --page-height=512 --left=36 --top=36 \
+    --background-color=white --output="$site/icon-maskable-512.png" data/zembrat-quillory.svg
+# The service worker keeps every file of the site under a name made from
+# their contents, so that the same sources always give the same bytes.
+files=$(cd "$site" && ls | LC_ALL=C sort)
+hash=$(cd "$site" && sha256sum $files | sha256sum | cut -c1-16)
+list=$(printf "'%s', " $files)
+sed -e "s/@HASH@/$hash/" -e "s/@FILES@/${list%, }/" web/sw.js >"$site/sw.js"
 echo "Built $site: zembrat-quillory.js $(stat -c %s "$site/zembrat-quillory.js") bytes," \
-    "zembrat-quillory.wasm $(stat -c %s "$site/zembrat-quillory.wasm") bytes" >&2
+    "zembrat-quillory.wasm $(stat -c %s "$site/zembrat-quillory.wasm") bytes, cache $hash" >&2
 
 case $mode in
     build) exit 0 ;;
@@ -60,9 +79,37 @@ command -v npm >/dev/null 2>&1 || ensure_packages npm
 export ZQ_CHROMIUM=${ZQ_CHROMIUM:-$(command -v chromium)}
 (cd tests/web && run npm.log npm ci --no-audit --no-fund)
 
-if [ "$mode" = bench ]; then
-    exec node tests/web/bench.js "$site"
-fi
+case $mode in
+    bench) exec node tests/web/bench.js "$site" ;;
+    audit)
+        # Lighthouse, pinned, in a folder of its own: too big for the test
+        # driver's lockfile, which CI installs on every run.
+        lighthouse=$out/audit/node_modules/.bin/lighthouse
+        if [ ! -x "$lighthouse" ]; then
+            mkdir -p "$out/audit"
+            run audit-npm.log npm install --prefix "$out/audit" --no-audit --no-fund --no-save lighthouse@12.8.2
+        fi
+        port=${ZQ_WEB_PORT:-8080}
+        node web/serve.js "$site" "$port" >"$logs/audit-serve.log" &
+        server=$!
+        trap 'kill $server 2>/dev/null || true' EXIT
+        sleep 1
+        for preset in desktop mobile; do
+            args=(--quiet --output=json --output-path="$out/audit/$preset.json"
+                --chrome-flags="--headless=new --no-sandbox --enable-unsafe-swiftshader")
+            [ $preset = desktop ] && args+=(--preset=desktop)
+            CHROME_PATH=$ZQ_CHROMIUM run audit-$preset.log "$lighthouse" "http://127.0.0.1:$port/" "${args[@]}"
+            node -e '
+                const report = require(process.argv[1]);
+                const scores = Object.values(report.categories).map((c) => `${c.title} ${Math.round(c.score * 100)}`);
+                console.log(`${process.argv[2]}: ${scores.join(", ")}`);
+                for (const audit of Object.values(report.audits)) {
+                    if (audit.score !== null && audit.score < 1 && audit.scoreDisplayMode === "binary") console.log(`  failed: ${audit.id}`);
+                }' "$out/audit/$preset.json" $preset
+        done
+        exit 0
+        ;;
+esac
 
 # The first frames of the native game under Xvfb, from the real-window suite,
 # for the browser's frames to be compared with.
@@ -74,6 +121,33 @@ mkdir -p "$out/reference"
 ZQ_REFERENCE_DIR=$out/reference run reference.log \
     "$out/native/tests/e2e/e2e_tests" --gtest_filter='NativeReference.*'
 
-echo "Testing in Chromium" >&2
+# Firefox has WebGL here only in a window of its own: an X server for it,
+# stopped when the script ends (a signal ends it through exit too). Xvfb
+# picks a free display itself and writes it to the given fd once it accepts
+# connections.
+ensure_packages firefox-esr
+display_file=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1600x1300x24 -nolisten tcp 3>"$display_file" 2>"$logs/xvfb.log" &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true; rm -f "$display_file"' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
+for _ in $(seq 100); do
+    [ -s "$display_file" ] || ! kill -0 $xvfb 2>/dev/null && break
+    sleep 0.1
+done
+display=$(tr -dc 0-9 <"$display_file")
+[ -n "$display" ] || { cat "$logs/xvfb.log" >&2; echo "Xvfb did not start" >&2; exit 1; }
+
+# The same suite in each browser; both run even when the first fails.
 cd tests/web
-ZQ_SITE=$site ZQ_REFERENCE_DIR=$out/reference node --test game.test.js
+failed=()
+for browser in chromium firefox; do
+    echo "Testing in $browser" >&2
+    ZQ_BROWSER=$browser DISPLAY=:$display ZQ_SITE=$site ZQ_REFERENCE_DIR=$out/reference \
+        node --test game.test.js || failed+=("$browser")
+done
+if [ ${#failed[@]} -gt 0 ]; then
+    echo "The browser tests failed in: ${failed[*]}" >&2
+    exit 1
+fi

@@ -22,25 +22,32 @@ var LibraryGlutWindow = {
   },
 
   // glutInit: GLUT's start without its mouse and touch handling, and with
-  // keys taken by the character typed. When the program ends the canvas is
-  // left as it is, so its last frame stays in sight.
+  // keys taken by the character typed, wherever the page has the focus
+  // (caught on the way down, so that a key sent to the canvas alone counts
+  // too) except in a text field. The browser keeps what the game does not
+  // use: Tab, the function keys, Escape, and Ctrl, Alt or Meta with a key,
+  // which the desktop's game also leaves alone. When the program ends the
+  // canvas is left as it is, so its last frame stays in sight.
   glutInit__deps: ['$GLUT', '$Browser'],
   glutInit: function(argcp, argv) {
     GLUT.initTime = Date.now();
-    var canvas = Module['canvas'];
     // Keys with a name of their own that still type a character.
     var named = {Enter: 13, Escape: 27, Backspace: 8, Delete: 127};
+    // Keys the game acts on, and keys that would scroll the page.
+    var kept = /^([adsw ]|Arrow(Up|Down|Left|Right)|Page(Up|Down)|Home|End)$/;
     var onKeydown = function(event) {
-      if (event.ctrlKey || event.altKey || event.metaKey) return;  // the browser's shortcuts
-      event.preventDefault();  // no scrolling, no typing anywhere else
+      if (event.ctrlKey || event.altKey || event.metaKey) return;
+      var target = event.target;
+      if (target.isContentEditable || /^(INPUT|TEXTAREA|SELECT)$/.test(target.tagName || '')) return;
+      if (kept.test(event.key)) event.preventDefault();
       var code = event.key.length === 1 ? event.key.charCodeAt(0) : named[event.key];
       if (code !== undefined && code < 256 && GLUT.keyboardFunc) {
         {{{ makeDynCall('viii', 'GLUT.keyboardFunc') }}}(code, Browser.mouseX, Browser.mouseY);
       }
     };
-    canvas.addEventListener('keydown', onKeydown);
+    window.addEventListener('keydown', onKeydown, true);
     __ATEXIT__.push(function() {
-      canvas.removeEventListener('keydown', onKeydown);
+      window.removeEventListener('keydown', onKeydown, true);
     });
   },
 };

@@ -11,6 +11,8 @@ const types = {
   '.js': 'text/javascript',
   '.wasm': 'application/wasm',
   '.svg': 'image/svg+xml',
+  '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json',
 };
 
 // Starts serving `root`; resolves to the server and its URL.

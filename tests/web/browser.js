@@ -1,6 +1,8 @@
 // What the browser tests and the benchmark share: the built site served on
-// the loopback address, Debian's Chromium headless with its software WebGL,
-// a fresh page per game, and the canvas read back as the screen shows it.
+// the loopback address, the browser (ZQ_BROWSER: Debian's Chromium headless
+// with its software WebGL, or Firefox ESR in a window on the X server that
+// DISPLAY names, since headless it has no WebGL), a fresh page per game, and
+// the canvas read back as the screen shows it.
 'use strict';
 const fs = require('fs');
 const os = require('os');
@@ -12,17 +14,28 @@ const kWidth = 1280;
 const kHeight = 860;
 const kPrompt = '请输入阶数。';
 
-// Serves the site and starts the browser; `close` ends both.
-async function openBrowser(site = process.env.ZQ_SITE || path.resolve(__dirname, '../../build-web/site')) {
+const kBrowser = process.env.ZQ_BROWSER || 'chromium';
+
+// Serves the site and starts the browser, Chromium with `args` added to its
+// flags; `close` ends both.
+async function openBrowser(site = process.env.ZQ_SITE || path.resolve(__dirname, '../../build-web/site'), args = []) {
   const { server, url } = await serve(site);
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'zq-chromium-'));
-  const browser = await puppeteer.launch({
-    executablePath: process.env.ZQ_CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args: ['--headless', '--no-sandbox', '--enable-unsafe-swiftshader',
-           '--disable-background-networking', '--disable-component-update', '--disable-sync',
-           '--no-first-run', `--user-data-dir=${profile}`],
-  });
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), `zq-${kBrowser}-`));
+  const browser = kBrowser === 'firefox'
+    ? await puppeteer.launch({
+      browser: 'firefox',
+      executablePath: process.env.ZQ_FIREFOX || '/usr/bin/firefox-esr',
+      headless: false,
+      userDataDir: profile,
+      extraPrefsFirefox: { 'webgl.force-enabled': true, 'browser.shell.checkDefaultBrowser': false },
+    })
+    : await puppeteer.launch({
+      executablePath: process.env.ZQ_CHROMIUM || '/usr/bin/chromium',
+      headless: true,
+      args: ['--headless', '--no-sandbox', '--enable-unsafe-swiftshader',
+             '--disable-background-networking', '--disable-component-update', '--disable-sync',
+             '--no-first-run', `--user-data-dir=${profile}`, ...args],
+    });
   return {
     browser,
     url,
@@ -34,13 +47,23 @@ async function openBrowser(site = process.env.ZQ_SITE || path.resolve(__dirname,
   };
 }
 
-// A new page with the prompt shown, in a window big enough for the whole
-// canvas unless told otherwise.
-async function openGame(session, viewport = { width: 1400, height: 1100 }) {
+// A new page, loaded, in a window big enough for the whole canvas unless
+// told otherwise. The page's errors and the console's are printed and kept
+// in `page.errors`.
+async function openPage(session, viewport = { width: 1400, height: 1100 }) {
   const page = await session.browser.newPage();
-  page.on('pageerror', (error) => console.error('page error:', error.message));
+  page.errors = [];
+  const note = (text) => { console.error(text); page.errors.push(text); };
+  page.on('pageerror', (error) => note(`page error: ${error.message}`));
+  page.on('console', (message) => message.type() === 'error' && note(`console error: ${message.text()}`));
   await page.setViewport(viewport);
   await page.goto(session.url);
+  return page;
+}
+
+// A new page with the prompt shown.
+async function openGame(session, viewport) {
+  const page = await openPage(session, viewport);
   await page.waitForSelector('#order-form:not([hidden])', { timeout: 20000 });
   return page;
 }
@@ -73,4 +96,4 @@ async function canvasPixels(page) {
   return { width: Math.round(box.width), height: Math.round(box.height), rgba: Buffer.from(rgba, 'base64') };
 }
 
-module.exports = { kWidth, kHeight, kPrompt, openBrowser, openGame, enterOrder, canvasPixels };
+module.exports = { kBrowser, kWidth, kHeight, kPrompt, openBrowser, openPage, openGame, enterOrder, canvasPixels };

@@ -1,6 +1,7 @@
-// The web build in headless Chromium, played through its page as a player
-// would: the prompt and the order, the canvas, keys, gravity, the end of the
-// game and the touch buttons; pictures are read back as the screen shows them.
+// The web build in Chromium or Firefox (ZQ_BROWSER), played through its page
+// as a player would: the prompt and the order, the canvas, keys, gravity, the
+// end of the game, the touch buttons, the page without WebGL, installing and
+// offline play; pictures are read back as the screen shows them.
 // The native game's first frames (ZQ_REFERENCE_DIR, from the real-window
 // suite) are what the browser's must match.
 'use strict';
@@ -8,7 +9,7 @@ const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('fs');
 const path = require('path');
-const { kWidth, kHeight, kPrompt, openBrowser, openGame, enterOrder, canvasPixels } = require('./browser.js');
+const { kBrowser, kWidth, kHeight, kPrompt, openBrowser, openPage, openGame, enterOrder, canvasPixels } = require('./browser.js');
 
 const kBlock = [255, 0, 255];
 const kFloor = [102, 76, 255];  // 0.3 of 255 rounds to 76, as on the desktop
@@ -18,6 +19,8 @@ const kFirstPiece = ['19,9', '18,8', '18,9', '18,10'];
 // 882 and 882 measured), with a little to spare.
 const kNativeSlack = { 2: 50, 6: 550, 7: 950, 2147483647: 950 };
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+// What only Chromium's DevTools protocol can do, or only Chromium's flags.
+const chromiumOnly = { skip: kBrowser !== 'chromium' && 'needs Chromium (DevTools protocol, flags or touch emulation)' };
 
 let session;
 before(async () => { session = await openBrowser(); });
@@ -85,6 +88,10 @@ async function press(page, keys) {
 test('the page shows the program\'s prompt, takes the order and opens a 1280x860 canvas', async () => {
   const page = await openGame(session);
   assert.equal(await page.title(), 'Zembrat Quillory');
+  assert.equal(await page.$eval('h1', (e) => e.textContent), 'Zembrat Quillory');
+  assert.ok(await page.$eval('meta[name="description"]', (e) => e.content.length > 50));
+  const help = await page.$eval('#help', (e) => e.textContent.replace(/\s+/g, ' '));
+  assert.match(help, /order.*a moves the piece left, d right, s down, and w turns it.*ends when the stack reaches the top/);
   assert.equal(await page.$eval('#output', (e) => e.textContent), `${kPrompt}\n`);
   assert.ok(await page.$eval('#canvas', (e) => e.hidden), 'no canvas before the order');
   await enterOrder(page, '2');
@@ -237,24 +244,35 @@ test('a, d, s and w act; capitals from Shift or Caps Lock do nothing', async () 
   await page.keyboard.down('Shift');
   await page.keyboard.press('KeyA');
   await page.keyboard.up('Shift');
-  const client = await page.createCDPSession();
-  for (const type of ['keyDown', 'keyUp']) {
-    await client.send('Input.dispatchKeyEvent',
-      { type, key: 'A', code: 'KeyA', text: type === 'keyDown' ? 'A' : undefined, windowsVirtualKeyCode: 65 });
-  }
+  await page.keyboard.press('A');
   assert.equal(leftmostCol(await press(page, [])), leftmostCol(start) + 1, 'a capital A moved the piece');
   const before = await press(page, []);
   const after = await press(page, ['s', 's', 's']);
   assert.ok(lowestRow(before) - lowestRow(after) >= 3, `s: ${before} -> ${after}`);
   const turned = await press(page, ['w']);
   assert.notDeepEqual(turned.map((c) => c.replace(/^\d+/, '')), after.map((c) => c.replace(/^\d+/, '')));
-  // Keys that would scroll the page are the game's: the browser does nothing with them.
-  await page.evaluate(() => {
-    window.unhandled = [];
-    window.addEventListener('keydown', (e) => { if (!e.defaultPrevented) window.unhandled.push(e.key); });
-  });
-  for (const key of ['Space', 'ArrowDown', 'PageDown', 'End', 'x']) await page.keyboard.press(key);
-  assert.deepEqual(await page.evaluate(() => window.unhandled), []);
+  // The game keeps the keys it uses and those that would scroll the page;
+  // the browser keeps the rest, and Ctrl, Alt or Meta with a letter moves
+  // nothing (sent as events: the real ones would close the tab or reload).
+  const kept = (keys) => page.evaluate((keys) => keys.map(
+    (key) => !document.body.dispatchEvent(new KeyboardEvent('keydown', { bubbles: true, cancelable: true, ...key }))), keys);
+  const letters = [...'addsssssw'].map((key) => ({ key }));
+  assert.deepEqual(await kept([' ', 'ArrowDown', 'PageDown', 'End', 'a'].map((key) => ({ key }))), [true, true, true, true, true]);
+  const shape = (cells) => cells.map((c) => `${Number(c.split(',')[0]) - lowestRow(cells)},${c.split(',')[1]}`).sort().join();
+  const unmoved = await press(page, []);
+  const browsers = [...['Tab', 'F5', 'F11', 'F12', 'Escape', 'x'].map((key) => ({ key })),
+    ...letters.map((key) => ({ ...key, ctrlKey: true })), { key: 'a', altKey: true }, { key: 'd', metaKey: true }];
+  assert.deepEqual(await kept(browsers), browsers.map(() => false));
+  const still = await press(page, []);
+  assert.equal(shape(still), shape(unmoved), 'Ctrl, Alt or Meta with a letter moved the piece');
+  assert.ok(lowestRow(unmoved) - lowestRow(still) <= 1, `Ctrl+s: ${unmoved} -> ${still}`);
+  // Tab leaves the canvas, and the keys still reach the game from wherever
+  // the focus is on the page, as after a click on its margin.
+  await page.keyboard.press('Tab');
+  assert.notEqual(await page.evaluate(() => document.activeElement.id), 'canvas');
+  assert.equal(leftmostCol(await press(page, ['a'])), leftmostCol(still) - 1);
+  await page.mouse.click(5, 500);
+  assert.equal(leftmostCol(await press(page, ['d', 'd'])), leftmostCol(still) + 1);
   await page.close();
 });
 
@@ -271,11 +289,14 @@ test('gravity lowers the piece a row a second', async () => {
 test('game over: status 1 on the page, the last frame kept, and a new game', async () => {
   const page = await openGame(session);
   await enterOrder(page, '1');
+  const canvasTop = await page.$eval('#canvas', (e) => e.getBoundingClientRect().top);
   for (let i = 0; i < 600 && await page.$eval('#ended', (e) => e.hidden); i++) {
     await page.keyboard.press('s');
     await sleep(20);
   }
-  assert.match(await page.$eval('#ended-text', (e) => e.textContent), /ended.*exit status 1\b/);
+  assert.match(await page.$eval('#ended-text', (e) => e.textContent), /^Game over\b.*exit status 1\b/);
+  assert.equal(await page.$eval('#canvas', (e) => e.getBoundingClientRect().top), canvasTop, 'the canvas moved');
+  assert.deepEqual(page.errors, []);
   const last = await canvasPixels(page);
   assert.deepEqual([last.width, last.height], [kWidth, kHeight]);
   assert.ok(same(pixel(last, 10 * 64 + 32, kHeight - 22), kFloor), 'the floor is gone');
@@ -286,9 +307,15 @@ test('game over: status 1 on the page, the last frame kept, and a new game', asy
   await page.close();
 });
 
-test('a small window shows the canvas smaller; touch buttons type a, d, s and w', async () => {
+test('a small window shows the canvas smaller; touch buttons type a, d, s and w', chromiumOnly, async () => {
   const page = await openGame(session, { width: 700, height: 600, hasTouch: true, isMobile: true });
+  const buttonsShown = () => page.$eval('#touch-keys', (e) => getComputedStyle(e).display !== 'none');
+  assert.equal(await buttonsShown(), false, 'touch buttons before a game');
   await enterOrder(page, '2');
+  const names = [];
+  for (const button of await page.$$('#touch-keys button')) names.push((await page.accessibility.snapshot({ root: button })).name);
+  assert.deepEqual(names, ['← a left', '→ d right', '↓ s down', '↻ w turn']);
+  assert.equal(await buttonsShown(), true, 'no touch buttons in a game');
   const shown = await page.$eval('#canvas', (e) => [e.width, e.height, e.clientWidth, e.clientHeight]);
   assert.deepEqual(shown.slice(0, 2), [kWidth, kHeight]);
   assert.ok(shown[2] < 700 && Math.abs(shown[2] / shown[3] - kWidth / kHeight) < 0.02, `${shown}`);
@@ -298,5 +325,38 @@ test('a small window shows the canvas smaller; touch buttons type a, d, s and w'
   await page.tap('#touch-keys [data-key="a"]');
   await page.tap('#touch-keys [data-key="d"]');
   assert.equal(leftmostCol(await press(page, [])), leftmostCol(start) - 1);
+  await page.close();
+});
+
+test('without WebGL the page says so, and what to try', chromiumOnly, async () => {
+  const bare = await openBrowser(undefined, ['--disable-webgl', '--disable-3d-apis']);
+  try {
+    const page = await openPage(bare);
+    await page.waitForSelector('#no-webgl:not([hidden])');
+    assert.match(await page.$eval('#no-webgl', (e) => e.textContent), /needs WebGL.*another browser.*hardware acceleration/s);
+    assert.ok(await page.$eval('#canvas', (e) => e.hidden));
+    assert.deepEqual(page.errors, []);
+  } finally {
+    await bare.close();
+  }
+});
+
+test('the page installs as an app and plays offline after one visit', chromiumOnly, async () => {
+  const page = await openGame(session);
+  assert.ok(await page.evaluate(() => Promise.race([navigator.serviceWorker.ready.then(() => true),
+    new Promise((resolve) => setTimeout(resolve, 10000, false))])), 'no service worker');
+  const client = await page.createCDPSession();
+  assert.deepEqual((await client.send('Page.getAppManifest')).errors, []);
+  assert.deepEqual((await client.send('Page.getInstallabilityErrors')).installabilityErrors, []);
+  const icons = await page.evaluate(async () => Promise.all(JSON.parse(await (await fetch('manifest.webmanifest')).text())
+    .icons.filter((icon) => icon.type === 'image/png')
+    .map(async (icon) => `${icon.sizes} ${icon.purpose}: ${(await createImageBitmap(await (await fetch(icon.src)).blob())).width}`)));
+  assert.deepEqual(icons, ['192x192 any: 192', '512x512 any: 512', '512x512 maskable: 512']);
+  await page.setOfflineMode(true);
+  await page.reload();
+  await page.waitForSelector('#order-form:not([hidden])', { timeout: 20000 });
+  await enterOrder(page, '2');
+  await sleep(300);
+  assert.equal(blockCells(await canvasPixels(page)).length, 4, 'no frame drawn offline');
   await page.close();
 });
