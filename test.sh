@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the game and every test (installing what they need) and runs them all:
 # the unit tests against the recording GL stand-in, the start-up tests of the
-# real main, and the real program in a real window under Xvfb.
+# real main and the real program in a real window under Xvfb; the Debian
+# package; the sanitizers; the Windows and browser builds; and the release.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
