@@ -8,6 +8,9 @@
 var LibraryGlutWindow = {
   // glutCreateWindow: GLUT's, with a drawing buffer that keeps its pixels
   // from frame to frame, so that a frame can be drawn over the one before.
+  // Should the browser refuse the context after all (the page asks before it
+  // loads the game), the page is told, and the program ends there, leaving
+  // main the way glutMainLoop does, before anything draws.
   glutCreateWindow__deps: ['$Browser', '$GLUT'],
   glutCreateWindow: function(name) {
     var mode = GLUT.initDisplayMode;
@@ -18,7 +21,11 @@ var LibraryGlutWindow = {
       alpha: (mode & 0x0008) !== 0,      // GLUT_ALPHA
       preserveDrawingBuffer: true,
     });
-    return Module.ctx ? 1 : 0;
+    if (!Module.ctx) {
+      if (Module['onNoWebGL']) Module['onNoWebGL']();
+      throw 'unwind';
+    }
+    return 1;
   },
 
   // glutInit: GLUT's start without its mouse and touch handling, and with

@@ -341,6 +341,21 @@ test('without WebGL the page says so, and what to try', chromiumOnly, async () =
   }
 });
 
+test('a WebGL context refused to the game itself brings the same message', async () => {
+  const page = await openGame(session);
+  await page.evaluate(() => {
+    const get = HTMLCanvasElement.prototype.getContext;
+    HTMLCanvasElement.prototype.getContext = function(...args) { return this.id === 'canvas' ? null : get.apply(this, args); };
+  });
+  await page.type('#order', '2');
+  await page.keyboard.press('Enter');
+  await page.waitForSelector('#no-webgl:not([hidden])');
+  assert.deepEqual(await page.$$eval('#console, #canvas', (all) => all.map((e) => e.hidden)), [true, true]);
+  await sleep(1500);  // past the first gravity step, which must not come
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
 test('the page installs as an app and plays offline after one visit', chromiumOnly, async () => {
   const page = await openGame(session);
   assert.ok(await page.evaluate(() => Promise.race([navigator.serviceWorker.ready.then(() => true),
