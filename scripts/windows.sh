@@ -102,13 +102,15 @@ build_game() {
     "$host-strip" -o "$out/zembrat-quillory.exe" "$out/game/app/zembrat-quillory.exe"
 }
 
-# The .exe may import only DLLs that every Windows has.
+# The .exe may import only DLLs that every Windows has. IMM32.DLL, the input
+# method manager, is one of them: with it the game keeps input methods away
+# from its window, so that letters reach the window as keys.
 check_imports() {
     local dll unexpected=()
     while read -r dll; do
         case "${dll^^}" in
             KERNEL32.DLL | USER32.DLL | GDI32.DLL | OPENGL32.DLL | WINMM.DLL | ADVAPI32.DLL | \
-                MSVCRT.DLL) ;;
+                IMM32.DLL | MSVCRT.DLL) ;;
             *) unexpected+=("$dll") ;;
         esac
     done < <("$host-objdump" -p "$out/zembrat-quillory.exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
