@@ -1,8 +1,7 @@
-// Cross-built with the .exe and run through Wine by WindowsBuild: opens a
-// GLUT window as the game does, with the game's own window code, and writes
-// whether the window has an input context once its first frame is drawn.
-// Only the window's own process can ask: ImmGetContext answers NULL for
-// another's window.
+// Run through Wine by WindowsBuild: opens a GLUT window with the game's window
+// code and writes whether it has an input context at its first frame. Only its
+// own process can ask; ImmGetContext answers NULL for another's window and for
+// none, so the probe finds its window apart from the game's code, and checks.
 #include <windows.h>
 
 #include <GL/glut.h>
@@ -13,36 +12,21 @@
 
 #include "window_identity.h"
 
-namespace {
-
-constexpr char kProbeTitle[] = "Input context probe";
-
-void report() {
-    glClear(GL_COLOR_BUFFER_BIT);
-    glutSwapBuffers();
-    // Found by class and title, not the way the game's code finds it, so
-    // that both cannot miss the window together.
-    HWND window = FindWindowA("FREEGLUT", kProbeTitle);
+static void report() {
+    HWND window = FindWindowA("FREEGLUT", "Input context probe");
     DWORD process = 0;
-    if (!window || !GetWindowThreadProcessId(window, &process) ||
-        process != GetCurrentProcessId()) {
-        std::printf("no window of its own\n");
-        std::exit(2);
-    }
-    HIMC context = ImmGetContext(window);
-    std::printf("input context: %s\n", context ? "yes" : "none");
-    ImmReleaseContext(window, context);
+    GetWindowThreadProcessId(window, &process);
+    std::puts(process != GetCurrentProcessId() ? "no window of its own"
+              : ImmGetContext(window)          ? "input context: yes"
+                                               : "input context: none");
     std::exit(0);
 }
-
-}  // namespace
 
 int main(int argc, char** argv) {
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_DOUBLE);
-    glutCreateWindow(kProbeTitle);
+    glutCreateWindow("Input context probe");
     setWindowIdentity();
     glutDisplayFunc(report);
     glutMainLoop();
-    return 0;
 }
