@@ -1,6 +1,4 @@
-// Nothing to do at run time. The Windows .exe carries its icon and version
-// as resources (zembrat-quillory.rc.in), and freeglut gives its windows the
-// icon named GLUT_ICON by itself; a browser page has its own icon.
+// Nothing to do at run time: a browser page has its own icon and title.
 #include "window_identity.h"
 
 void setWindowIdentity() {}

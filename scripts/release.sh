@@ -54,8 +54,13 @@ echo "Building the Windows .exe"
 run windows.log scripts/windows.sh --no-check
 mkdir -p "$stage/windows"
 cp build-windows/zembrat-quillory.exe "$stage/windows/"
-sed -e "s/@PROJECT_VERSION@/$version/" -e 's/$/\r/' data/windows-readme.txt \
-    >"$stage/windows/README.txt"
+# README.txt is in Chinese and English: UTF-8 with a byte-order mark, by
+# which Notepad knows it on every Windows the game runs on (without one,
+# older Notepads read it in the local code page), and CR LF line ends.
+{
+    printf '\357\273\277'
+    sed -e "s/@PROJECT_VERSION@/$version/" -e 's/$/\r/' data/windows-readme.txt
+} >"$stage/windows/README.txt"
 zip_dir "$stage/windows" "$dist/$name-windows-x86_64.zip"
 
 echo "Building the web build"

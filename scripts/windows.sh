@@ -92,23 +92,29 @@ build_freeglut() {
     run freeglut-install.log cmake --install "$out/freeglut-build"
 }
 
+# With the check, the build makes the probe it runs beside the .exe as well
+# (tests/e2e/input_context_probe.cpp).
 build_game() {
     echo "Building zembrat-quillory.exe" >&2
+    local tests=OFF
+    [ "$check" = no ] || tests=ON
     run game-configure.log cmake -S . -B "$out/game" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-        -DCMAKE_FIND_ROOT_PATH="$out/freeglut" -DCMAKE_BUILD_TYPE=Release -DZQ_BUILD_TESTS=OFF
+        -DCMAKE_FIND_ROOT_PATH="$out/freeglut" -DCMAKE_BUILD_TYPE=Release -DZQ_BUILD_TESTS=$tests
     run game-build.log cmake --build "$out/game" -j "$jobs"
     # strip writes the PE header anew, with SOURCE_DATE_EPOCH as its time
     # when that is set (scripts/release.sh sets it), the clock's otherwise.
     "$host-strip" -o "$out/zembrat-quillory.exe" "$out/game/app/zembrat-quillory.exe"
 }
 
-# The .exe may import only DLLs that every Windows has.
+# The .exe may import only DLLs that every Windows has. IMM32.DLL, the input
+# method manager, is one of them: with it the game keeps input methods away
+# from its window, so that letters reach the window as keys.
 check_imports() {
     local dll unexpected=()
     while read -r dll; do
         case "${dll^^}" in
             KERNEL32.DLL | USER32.DLL | GDI32.DLL | OPENGL32.DLL | WINMM.DLL | ADVAPI32.DLL | \
-                MSVCRT.DLL) ;;
+                IMM32.DLL | MSVCRT.DLL) ;;
             *) unexpected+=("$dll") ;;
         esac
     done < <("$host-objdump" -p "$out/zembrat-quillory.exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
@@ -170,7 +176,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 echo "Building the real-window suite" >&2
 run check-configure.log cmake -S . -B "$out/check" -DCMAKE_BUILD_TYPE=Release \
-    -DZQ_WINDOWS_EXE="$out/zembrat-quillory.exe"
+    -DZQ_WINDOWS_EXE="$out/zembrat-quillory.exe" \
+    -DZQ_WINDOWS_PROBE="$out/game/tests/e2e/input_context_probe.exe"
 run check-build.log cmake --build "$out/check" -j "$jobs" --target e2e_tests
 cd "$out/check"
 ctest -L windows --output-on-failure

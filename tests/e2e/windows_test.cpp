@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <vector>
@@ -77,6 +78,18 @@ TEST_F(WindowsBuild, WindowHasTheGamesIcon) {
         ASSERT_EQ(native.count(size), 1u) << "the native icon has no " << size << "-px image";
         EXPECT_TRUE(pixels == native[size]) << "the " << size << "-px images differ";
     }
+}
+
+// Where an input method is on, as on Chinese Windows, a window with an input
+// context gets letters as the start of a composition, not as keys.
+TEST_F(WindowsBuild, WindowHasNoInputContext) {
+    const char* probe = std::getenv("ZQ_WINDOWS_PROBE");
+    ASSERT_TRUE(probe) << "ZQ_WINDOWS_PROBE names no probe to run";
+    auto command = gameCommand();
+    command.back() = probe;
+    game_ = launch({}, command);
+    ASSERT_TRUE(game_->waitForExit(Millis(60000))) << "the probe never ended";
+    EXPECT_EQ(game_->output(), "input context: none\r\n");
 }
 
 }  // namespace

@@ -54,7 +54,11 @@ cmp -s <(unzip -p "$windows" zembrat-quillory.exe) "$a/build-windows/zembrat-qui
 readme=$(unzip -p "$windows" README.txt)
 [ "$(grep -c $'\r$' <<<"$readme")" = "$(wc -l <<<"$readme")" ] ||
     fail "README.txt has lines not ended by CR LF"
+[[ $readme == $'\xef\xbb\xbf'* ]] && iconv -f UTF-8 -t UTF-8 <<<"$readme" >/dev/null ||
+    fail "README.txt is not UTF-8 with a byte-order mark"
 grep -q "Zembrat Quillory $version " <<<"$readme" || fail "README.txt does not name $version"
+grep -qF "只认小写字母" <<<"$readme" && grep -qF "Only the lower-case keys act" <<<"$readme" ||
+    fail "README.txt is not in both Chinese and English"
 site=$(cd "$a/build-web/site" && find . -type f | cut -c3- | LC_ALL=C sort)
 [ "$(unzip -Z1 "$web")" = "$site" ] ||
     fail "the web zip does not hold build-web/site"
