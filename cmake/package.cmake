@@ -74,6 +74,8 @@ install(FILES ${zq_data}/zembrat-quillory.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${zq_data}/copyright ${zq_out}/changelog.gz
     DESTINATION ${zq_doc})
+# The documents the README links to, and its picture.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs DESTINATION ${zq_doc})
 
 # The Debian package.
 set(CPACK_GENERATOR DEB)

@@ -18,7 +18,8 @@ root=$(mktemp -d) && trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
 
 files=$(cd "$root" && find . ! -type d | cut -c2- | sort)
-expected="/usr/games/zembrat-quillory
+# The README's documents and picture go in with it, so that its links hold.
+expected=$(sort <<<"/usr/games/zembrat-quillory
 /usr/share/applications/zembrat-quillory.desktop
 /usr/share/doc/zembrat-quillory/README.md
 /usr/share/doc/zembrat-quillory/changelog.gz
@@ -26,7 +27,8 @@ expected="/usr/games/zembrat-quillory
 /usr/share/icons/hicolor/scalable/apps/zembrat-quillory.svg
 /usr/share/man/man6/zembrat-quillory.6.gz
 /usr/share/man/zh_CN/man6/zembrat-quillory.6.gz
-/usr/share/metainfo/zembrat-quillory.metainfo.xml"
+/usr/share/metainfo/zembrat-quillory.metainfo.xml
+$(find docs -type f | sed 's|^|/usr/share/doc/zembrat-quillory/|')")
 [ "$files" = "$expected" ] || { diff <(echo "$expected") <(echo "$files"); fail "file list (< expected, > packaged)"; }
 
 depends=$(dpkg-deb -f "$deb" Depends)
