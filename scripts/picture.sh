@@ -28,7 +28,8 @@ Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/
 pids+=($!)
 for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
 [ -s "$tmp/display" ] || { cat "$tmp/xvfb.log" >&2; echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$(cat "$tmp/display")
+DISPLAY=:$(cat "$tmp/display")
+export DISPLAY
 
 # shot ORDER DOWNS PNG: the window at ORDER after DOWNS presses of s, once
 # two grabs in a row agree (the frame is drawn and no gravity step came
@@ -38,7 +39,7 @@ shot() {
     printf '%s\n' "$order" | ./build/app/zembrat-quillory >/dev/null &
     pid=$!
     pids+=("$pid")
-    id=$(timeout 60 xdotool search --sync --onlyvisible --name '^Zembrat Quillory$' | head -n 1)
+    id=$(timeout 60 xdotool search --sync --onlyvisible --name '^Zembrat Quillory$' | head -n 1) || true
     [ -n "$id" ] || { echo "the game's window did not open at order $order" >&2; exit 1; }
     xdotool windowfocus --sync "$id"
     for _ in $(seq "$downs"); do xdotool key --delay 40 s; done
