@@ -68,5 +68,6 @@ shot 6 9 "$tmp/order-6.png"
 mkdir -p "$(dirname "$out")"
 convert "$tmp/order-2.png" -size 8x860 xc:'#b0b0b0' "$tmp/order-6.png" +append \
     -resize 50% +dither -colors 128 -strip "PNG8:$tmp/picture.png"
-optipng -quiet -o7 -strip all -out "$out" -clobber "$tmp/picture.png"
+rm -f "$out"  # optipng would keep the old one as a .bak
+optipng -quiet -o7 -strip all -out "$out" "$tmp/picture.png"
 echo "$out: $(identify -format '%wx%h' "$out"), $(stat -c %s "$out") bytes"
