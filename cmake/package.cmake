@@ -1,6 +1,7 @@
 # Installing the game as a Debian system expects a game: the program in games/,
-# its manual page in section 6, a desktop entry and an icon for the menus, and
-# its documents; and a Debian package of exactly that (scripts/package.sh).
+# its manual page in section 6 (in English and in Chinese), a desktop entry and
+# an icon for the menus, the AppStream metadata software centres describe it
+# by, and its documents; and a Debian package of exactly that (scripts/package.sh).
 # Tests, the benchmark and the static libraries are never installed.
 if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
     return()
@@ -21,19 +22,42 @@ if(NOT zq_changelog_top MATCHES "^zembrat-quillory \\(${PROJECT_VERSION}\\) ")
         "add an entry for version ${PROJECT_VERSION}")
 endif()
 
-# The manual page and the changelog go in compressed, with no name or time in
-# the gzip header, so that the same sources give the same package.
+# The manual pages (the English one, and the Chinese one in zh_CN/) and the
+# changelog go in compressed, with no name or time in the gzip header, so that
+# the same sources give the same package.
 configure_file(${zq_data}/zembrat-quillory.6 ${zq_out}/zembrat-quillory.6 @ONLY)
+configure_file(${zq_data}/zembrat-quillory.zh_CN.6 ${zq_out}/zh_CN/zembrat-quillory.6 @ONLY)
 configure_file(${zq_data}/changelog ${zq_out}/changelog COPYONLY)
+# The AppStream metadata names the version, released on the date of the
+# changelog's newest entry (" -- name <address>  Mon, 07 Dec 2026 ...").
+file(STRINGS ${zq_data}/changelog zq_trailer REGEX "^ -- " LIMIT_COUNT 1)
+if(NOT zq_trailer MATCHES ", ([0-9]?[0-9]) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9]) ")
+    message(FATAL_ERROR "data/changelog's newest entry ends in no date: \"${zq_trailer}\"")
+endif()
+set(zq_day ${CMAKE_MATCH_1})
+set(zq_year ${CMAKE_MATCH_3})
+set(zq_months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+list(FIND zq_months ${CMAKE_MATCH_2} zq_month)
+if(zq_month LESS 0)
+    message(FATAL_ERROR "data/changelog's newest entry has no month: \"${zq_trailer}\"")
+endif()
+math(EXPR zq_month "${zq_month} + 1")
+string(REGEX REPLACE "^([0-9])$" "0\\1" zq_month ${zq_month})
+string(REGEX REPLACE "^([0-9])$" "0\\1" zq_day ${zq_day})
+set(ZQ_RELEASE_DATE ${zq_year}-${zq_month}-${zq_day})
+configure_file(${zq_data}/zembrat-quillory.metainfo.xml.in
+    ${zq_out}/zembrat-quillory.metainfo.xml @ONLY)
+
 find_program(ZQ_GZIP gzip REQUIRED)
+set(zq_docs zembrat-quillory.6 zh_CN/zembrat-quillory.6 changelog)
 add_custom_command(
-    OUTPUT ${zq_out}/zembrat-quillory.6.gz ${zq_out}/changelog.gz
-    COMMAND ${ZQ_GZIP} -9nkf zembrat-quillory.6 changelog
-    DEPENDS ${zq_out}/zembrat-quillory.6 ${zq_out}/changelog
+    OUTPUT ${zq_out}/zembrat-quillory.6.gz ${zq_out}/zh_CN/zembrat-quillory.6.gz ${zq_out}/changelog.gz
+    COMMAND ${ZQ_GZIP} -9nkf ${zq_docs}
+    DEPENDS ${zq_out}/zembrat-quillory.6 ${zq_out}/zh_CN/zembrat-quillory.6 ${zq_out}/changelog
     WORKING_DIRECTORY ${zq_out}
     VERBATIM)
 add_custom_target(compressed_docs ALL
-    DEPENDS ${zq_out}/zembrat-quillory.6.gz ${zq_out}/changelog.gz)
+    DEPENDS ${zq_out}/zembrat-quillory.6.gz ${zq_out}/zh_CN/zembrat-quillory.6.gz ${zq_out}/changelog.gz)
 
 install(TARGETS zembrat-quillory RUNTIME DESTINATION games)
 # A stripped program needs no compiler notes either.
@@ -43,11 +67,15 @@ install(CODE "
             \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/games/zembrat-quillory\" COMMAND_ERROR_IS_FATAL ANY)
     endif()")
 install(FILES ${zq_out}/zembrat-quillory.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${zq_out}/zh_CN/zembrat-quillory.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/zh_CN/man6)
 install(FILES ${zq_data}/zembrat-quillory.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${zq_out}/zembrat-quillory.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${zq_data}/zembrat-quillory.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${zq_data}/copyright ${zq_out}/changelog.gz
     DESTINATION ${zq_doc})
+# The documents the README links to, and its picture.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs DESTINATION ${zq_doc})
 
 # The Debian package.
 set(CPACK_GENERATOR DEB)

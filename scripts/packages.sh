@@ -49,7 +49,7 @@ WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw
 # What building the Debian package needs (dpkg-shlibdeps, and file, through
 # which CPack finds the programs to look at), and what checking it needs.
 DEB_PACKAGES=(dpkg-dev file)
-DEB_CHECK_PACKAGES=(lintian desktop-file-utils mandoc)
+DEB_CHECK_PACKAGES=(lintian desktop-file-utils mandoc man-db appstream)
 
 # run LOG COMMAND...: runs the command with its output in $logs/LOG (the
 # sourcing script sets logs), shown only when it fails.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package and checks it: the files it installs, the
-# libraries it depends on, its desktop entry, manual page and lintian report,
-# and the packaged program opening its window under Xvfb.
+# libraries it depends on, its desktop entry, AppStream metadata, manual pages
+# (English and Chinese) and lintian report, and the packaged program opening
+# its window under Xvfb.
 # Usage: tests/package/check.sh PATH/TO/e2e_tests
 set -uo pipefail
 e2e=$(realpath "$1")
@@ -17,13 +18,17 @@ root=$(mktemp -d) && trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
 
 files=$(cd "$root" && find . ! -type d | cut -c2- | sort)
-expected="/usr/games/zembrat-quillory
+# The README's documents and picture go in with it, so that its links hold.
+expected=$(sort <<<"/usr/games/zembrat-quillory
 /usr/share/applications/zembrat-quillory.desktop
 /usr/share/doc/zembrat-quillory/README.md
 /usr/share/doc/zembrat-quillory/changelog.gz
 /usr/share/doc/zembrat-quillory/copyright
 /usr/share/icons/hicolor/scalable/apps/zembrat-quillory.svg
-/usr/share/man/man6/zembrat-quillory.6.gz"
+/usr/share/man/man6/zembrat-quillory.6.gz
+/usr/share/man/zh_CN/man6/zembrat-quillory.6.gz
+/usr/share/metainfo/zembrat-quillory.metainfo.xml
+$(find docs -type f | sed 's|^|/usr/share/doc/zembrat-quillory/|')")
 [ "$files" = "$expected" ] || { diff <(echo "$expected") <(echo "$files"); fail "file list (< expected, > packaged)"; }
 
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -36,9 +41,24 @@ out=$(desktop-file-validate "$root/usr/share/applications/zembrat-quillory.deskt
 # Docks match the running window to the menu entry by the window's class.
 grep -qx 'StartupWMClass=Zembrat-quillory' "$root/usr/share/applications/zembrat-quillory.desktop" ||
     fail "desktop entry's StartupWMClass is not the window's class, Zembrat-quillory"
-out=$(mandoc -T lint "$root/usr/share/man/man6/zembrat-quillory.6.gz" 2>&1)
-[ $? -eq 0 ] && [ -z "$out" ] || { echo "$out"; fail "mandoc -T lint"; }
-lintian --fail-on error "$deb" || fail "lintian reports errors"
+# Software centres read the metainfo file, with the desktop entry and icon it
+# names. The one note allowed is on its id, which cannot be a reverse domain
+# name: the game has no domain of its own.
+out=$(appstreamcli validate-tree --no-net --pedantic --explain "$root" 2>&1)
+notes=$(grep -E '^ *[EWIP]: ' <<<"$out" |
+    grep -Ev '^ *[WI]: zembrat-quillory:[0-9]+: cid-(desktopapp-is-not-rdns|contains-hyphen) ')
+grep -q '^ *W: zembrat-quillory:[0-9]*: cid-desktopapp-is-not-rdns ' <<<"$out" && [ -z "$notes" ] ||
+    { echo "$out"; fail "appstreamcli validate-tree"; }
+for page in man6/zembrat-quillory.6.gz zh_CN/man6/zembrat-quillory.6.gz; do
+    out=$(mandoc -T lint "$root/usr/share/man/$page" 2>&1)
+    [ $? -eq 0 ] && [ -z "$out" ] || { echo "$out"; fail "mandoc -T lint $page"; }
+    # Read in an 80-column terminal, with no line cut or run over.
+    out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/$page" 2>&1 >/dev/null)
+    width=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$root/usr/share/man/$page" 2>/dev/null | wc -L)
+    [ -z "$out" ] && [ "$width" -le 80 ] && [ "$width" -gt 40 ] ||
+        { echo "$out"; fail "$page in 80 columns: $width wide, warnings above"; }
+done
+lintian --fail-on error,warning "$deb" || fail "lintian reports errors or warnings"
 
 out=$(ZQ_GAME_PATH="$root/usr/games/zembrat-quillory" "$e2e" \
     --gtest_filter='WindowTest.SmokeFloorAndFirstPieceAreDrawn:WindowTest.HasItsTitleSizeAndPosition:WindowTest.TellsTheDesktopItsClassProcessAndIcon:WindowTest.AWindowManagerTakesItOnByItsClass' 2>&1)
@@ -48,4 +68,4 @@ if [ ${#failed[@]} -gt 0 ]; then
     printf 'Package check FAILED: %s\n' "${failed[@]}" >&2
     exit 1
 fi
-echo "Package check passed (files, Depends, desktop entry, manual page, lintian, window): $deb"
+echo "Package check passed (files, Depends, desktop entry, AppStream, manual pages, lintian, window): $deb"
