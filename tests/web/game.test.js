@@ -1,7 +1,8 @@
 // The web build in Chromium or Firefox (ZQ_BROWSER), played through its page
 // as a player would: the prompt and the order, the canvas, keys, gravity, the
-// end of the game, the touch buttons, the page without WebGL, installing and
-// offline play; pictures are read back as the screen shows them.
+// end of the game, the touch buttons, the page without WebGL, its two
+// languages, installing and offline play; pictures are read back as the
+// screen shows them.
 // The native game's first frames (ZQ_REFERENCE_DIR, from the real-window
 // suite) are what the browser's must match.
 'use strict';
@@ -354,6 +355,48 @@ test('a WebGL context refused to the game itself brings the same message', async
   await sleep(1500);  // past the first gravity step, which must not come
   assert.deepEqual(page.errors, []);
   await page.close();
+});
+
+// What the page says and names, shown or not, with the game ended both ways
+// (the endings are written only then); the program's output aside.
+const pageWords = (page) => page.evaluate(() => {
+  const endings = [1, 3].map((status) => { onExit(status); return document.getElementById('ended-text').textContent; });
+  const body = document.body.cloneNode(true);
+  body.querySelectorAll('script, noscript, #output').forEach((e) => e.remove());
+  const labels = [...document.querySelectorAll('[aria-label]')].map((e) => e.getAttribute('aria-label'));
+  return [document.documentElement.lang, document.querySelector('meta[name="description"]').content,
+    body.textContent, ...labels, ...endings].join(' ').replace(/\s+/g, ' ');
+});
+
+test('the page speaks the first of the browser\'s languages it has, Chinese or English; a link switches', async () => {
+  // The suite's browser puts English before Chinese. The English texts are
+  // also the markup's, what a page without scripts shows.
+  const english = await openGame(session);
+  const [shown, markup] = await english.evaluate(async () => {
+    const markup = new DOMParser().parseFromString(await (await fetch('./')).text(), 'text/html');
+    return [document, markup].map((doc) => [...doc.querySelectorAll('[data-text], [aria-label], meta[name="description"]')]
+      .map((e) => (e.getAttribute('aria-label') ?? e.content ?? e.innerHTML).replace(/\s+/g, ' ').trim()));
+  });
+  assert.deepEqual(shown, markup);
+  const words = await pageWords(english);
+  assert.match(words, /^en Zembrat Quillory, a falling-block.* OK The game has ended \(exit status 3\)\. New game .*Game over: the stack reached the top \(exit status 1\)\./);
+  assert.deepEqual(words.match(/\p{Script=Han}+/gu), ['中文']);
+  await english.close();
+  const chinese = await openBrowser(undefined, [], ['fr-FR', 'zh-TW', 'en-US']);
+  try {
+    const page = await openGame(chinese);
+    assert.equal(await page.$eval('#help', (e) => `${e.querySelectorAll('kbd').length} ${e.textContent}`),
+      '4 先输入背景三角图案的阶数（整数，不填默认为 6），按回车键开始。然后按 a 左移、d 右移、s 下移、w 旋转。方块堆到顶，游戏结束。');
+    const words = await pageWords(page);
+    assert.match(words, /^zh-CN Zembrat Quillory：.* 确定 游戏已结束（退出码 3）。 再来一局 .*游戏结束：方块堆到顶了（退出码 1）。/);
+    assert.doesNotMatch(words.replace(/zh-CN|Zembrat Quillory|English|WebGL/g, ''), /[a-z]{2}/i, 'English left');
+    await Promise.all([page.waitForNavigation(), page.click('#language')]);
+    await page.waitForSelector('#order-form:not([hidden])');
+    assert.deepEqual(await page.$eval('#language', (e) => [document.documentElement.lang, e.textContent, e.search]), ['en', '中文', '?lang=zh']);
+    assert.match(await page.$eval('#help', (e) => e.textContent), /^Type the order/);
+  } finally {
+    await chinese.close();
+  }
 });
 
 test('the page installs as an app and plays offline after one visit', chromiumOnly, async () => {
