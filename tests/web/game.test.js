@@ -399,7 +399,7 @@ test('the page speaks the first of the browser\'s languages it has, Chinese or E
   }
 });
 
-test('the page installs as an app and plays offline after one visit', chromiumOnly, async () => {
+test('the page installs as an app and plays offline after one visit, in either language', chromiumOnly, async () => {
   const page = await openGame(session);
   assert.ok(await page.evaluate(() => Promise.race([navigator.serviceWorker.ready.then(() => true),
     new Promise((resolve) => setTimeout(resolve, 10000, false))])), 'no service worker');
@@ -410,11 +410,21 @@ test('the page installs as an app and plays offline after one visit', chromiumOn
     .icons.filter((icon) => icon.type === 'image/png')
     .map(async (icon) => `${icon.sizes} ${icon.purpose}: ${(await createImageBitmap(await (await fetch(icon.src)).blob())).width}`)));
   assert.deepEqual(icons, ['192x192 any: 192', '512x512 any: 512', '512x512 maskable: 512']);
-  await page.setOfflineMode(true);
-  await page.reload();
-  await page.waitForSelector('#order-form:not([hidden])', { timeout: 20000 });
-  await enterOrder(page, '2');
-  await sleep(300);
-  assert.equal(blockCells(await canvasPixels(page)).length, 4, 'no frame drawn offline');
+  // Offline, the worker too: its own fetches would reach the server.
+  const worker = await (await session.browser.waitForTarget((t) => t.type() === 'service_worker')).createCDPSession();
+  await worker.send('Network.enable');
+  const offline = (offline) => Promise.all([page.setOfflineMode(offline),
+    worker.send('Network.emulateNetworkConditions', { offline, latency: 0, downloadThroughput: -1, uploadThroughput: -1 })]);
+  await offline(true);
+  try {
+    await Promise.all([page.waitForNavigation(), page.click('#language')]);
+    await page.waitForSelector('#order-form:not([hidden])', { timeout: 20000 });
+    assert.deepEqual(await page.evaluate(() => [location.search, document.documentElement.lang]), ['?lang=zh', 'zh-CN']);
+    await enterOrder(page, '2');
+    await sleep(300);
+    assert.equal(blockCells(await canvasPixels(page)).length, 4, 'no frame drawn offline');
+  } finally {
+    await offline(false);
+  }
   await page.close();
 });
