@@ -392,7 +392,8 @@ test('the page speaks the first of the browser\'s languages it has, Chinese or E
     assert.doesNotMatch(words.replace(/zh-CN|Zembrat Quillory|English|WebGL/g, ''), /[a-z]{2}/i, 'English left');
     await Promise.all([page.waitForNavigation(), page.click('#language')]);
     await page.waitForSelector('#order-form:not([hidden])');
-    assert.deepEqual(await page.$eval('#language', (e) => [document.documentElement.lang, e.textContent, e.search]), ['en', '中文', '?lang=zh']);
+    assert.deepEqual(await page.$eval('#language', (e) => [document.documentElement.lang, e.textContent, e.search]),
+      ['en', '中文', '?lang=zh']);
     assert.match(await page.$eval('#help', (e) => e.textContent), /^Type the order/);
   } finally {
     await chinese.close();
