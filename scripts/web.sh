@@ -10,7 +10,8 @@
 #   scripts/web.sh --serve      build, then serve on 127.0.0.1 until Ctrl-C
 #   scripts/web.sh --bench      build, then print frame times in Chromium
 #   scripts/web.sh --audit      build, then print Lighthouse's scores
-#                               (desktop and mobile) in Chromium
+#                               (desktop and mobile, the page in English
+#                               and in Chinese) in Chromium
 #
 # Installs what it needs from Debian's packages, and the test driver
 # (puppeteer-core, no browser of its own) from npm into tests/web;
@@ -94,18 +95,22 @@ case $mode in
         server=$!
         trap 'kill $server 2>/dev/null || true' EXIT
         sleep 1
-        for preset in desktop mobile; do
-            args=(--quiet --output=json --output-path="$out/audit/$preset.json"
-                --chrome-flags="--headless=new --no-sandbox --enable-unsafe-swiftshader")
-            [ $preset = desktop ] && args+=(--preset=desktop)
-            CHROME_PATH=$ZQ_CHROMIUM run audit-$preset.log "$lighthouse" "http://127.0.0.1:$port/" "${args[@]}"
-            node -e '
-                const report = require(process.argv[1]);
-                const scores = Object.values(report.categories).map((c) => `${c.title} ${Math.round(c.score * 100)}`);
-                console.log(`${process.argv[2]}: ${scores.join(", ")}`);
-                for (const audit of Object.values(report.audits)) {
-                    if (audit.score !== null && audit.score < 1 && audit.scoreDisplayMode === "binary") console.log(`  failed: ${audit.id}`);
-                }' "$out/audit/$preset.json" $preset
+        for lang in en zh; do
+            for preset in desktop mobile; do
+                report=$out/audit/$preset-$lang.json
+                args=(--quiet --output=json --output-path="$report"
+                    --chrome-flags="--headless=new --no-sandbox --enable-unsafe-swiftshader")
+                [ $preset = desktop ] && args+=(--preset=desktop)
+                CHROME_PATH=$ZQ_CHROMIUM run audit-$preset-$lang.log "$lighthouse" \
+                    "http://127.0.0.1:$port/?lang=$lang" "${args[@]}"
+                node -e '
+                    const report = require(process.argv[1]);
+                    const scores = Object.values(report.categories).map((c) => `${c.title} ${Math.round(c.score * 100)}`);
+                    console.log(`${process.argv[2]}: ${scores.join(", ")}`);
+                    for (const audit of Object.values(report.audits)) {
+                        if (audit.score !== null && audit.score < 1 && audit.scoreDisplayMode === "binary") console.log(`  failed: ${audit.id}`);
+                    }' "$report" "$preset, $lang"
+            done
         done
         exit 0
         ;;

@@ -17,8 +17,10 @@ const kPrompt = '请输入阶数。';
 const kBrowser = process.env.ZQ_BROWSER || 'chromium';
 
 // Serves the site and starts the browser, Chromium with `args` added to its
-// flags; `close` ends both.
-async function openBrowser(site = process.env.ZQ_SITE || path.resolve(__dirname, '../../build-web/site'), args = []) {
+// flags, set to prefer `languages` in that order: unless told otherwise one
+// the page lacks, then English before Chinese. `close` ends both.
+async function openBrowser(site = process.env.ZQ_SITE || path.resolve(__dirname, '../../build-web/site'), args = [],
+  languages = ['de-DE', 'en-GB', 'zh-CN']) {
   const { server, url } = await serve(site);
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), `zq-${kBrowser}-`));
   const browser = kBrowser === 'firefox'
@@ -27,14 +29,15 @@ async function openBrowser(site = process.env.ZQ_SITE || path.resolve(__dirname,
       executablePath: process.env.ZQ_FIREFOX || '/usr/bin/firefox-esr',
       headless: false,
       userDataDir: profile,
-      extraPrefsFirefox: { 'webgl.force-enabled': true, 'browser.shell.checkDefaultBrowser': false },
+      extraPrefsFirefox: { 'webgl.force-enabled': true, 'browser.shell.checkDefaultBrowser': false,
+                           'intl.accept_languages': languages.join(', ') },
     })
     : await puppeteer.launch({
       executablePath: process.env.ZQ_CHROMIUM || '/usr/bin/chromium',
       headless: true,
       args: ['--headless', '--no-sandbox', '--enable-unsafe-swiftshader',
              '--disable-background-networking', '--disable-component-update', '--disable-sync',
-             '--no-first-run', `--user-data-dir=${profile}`, ...args],
+             '--no-first-run', `--user-data-dir=${profile}`, `--accept-lang=${languages.join(',')}`, ...args],
     });
   return {
     browser,

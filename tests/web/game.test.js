@@ -1,7 +1,8 @@
 // The web build in Chromium or Firefox (ZQ_BROWSER), played through its page
 // as a player would: the prompt and the order, the canvas, keys, gravity, the
-// end of the game, the touch buttons, the page without WebGL, installing and
-// offline play; pictures are read back as the screen shows them.
+// end of the game, the touch buttons, the page without WebGL, its two
+// languages, installing and offline play; pictures are read back as the
+// screen shows them.
 // The native game's first frames (ZQ_REFERENCE_DIR, from the real-window
 // suite) are what the browser's must match.
 'use strict';
@@ -356,7 +357,49 @@ test('a WebGL context refused to the game itself brings the same message', async
   await page.close();
 });
 
-test('the page installs as an app and plays offline after one visit', chromiumOnly, async () => {
+// What the page says and names, shown or not, with the game ended both ways
+// (the endings are written only then); the program's output aside.
+const pageWords = (page) => page.evaluate(() => {
+  const endings = [1, 3].map((status) => { onExit(status); return document.getElementById('ended-text').textContent; });
+  const body = document.body.cloneNode(true);
+  body.querySelectorAll('script, noscript, #output').forEach((e) => e.remove());
+  const labels = [...document.querySelectorAll('[aria-label]')].map((e) => e.getAttribute('aria-label'));
+  return [document.documentElement.lang, document.querySelector('meta[name="description"]').content,
+    body.textContent, ...labels, ...endings].join(' ').replace(/\s+/g, ' ');
+});
+
+test('the page speaks the first of the browser\'s languages it has, Chinese or English; a link switches', async () => {
+  // The suite's browser puts English before Chinese. The English texts are
+  // also the markup's, what a page without scripts shows.
+  const english = await openGame(session);
+  const [shown, markup] = await english.evaluate(async () => {
+    const markup = new DOMParser().parseFromString(await (await fetch('./')).text(), 'text/html');
+    return [document, markup].map((doc) => [...doc.querySelectorAll('[data-text], [aria-label], meta[name="description"]')]
+      .map((e) => (e.getAttribute('aria-label') ?? e.content ?? e.innerHTML).replace(/\s+/g, ' ').trim()));
+  });
+  assert.deepEqual(shown, markup);
+  const words = await pageWords(english);
+  assert.match(words, /^en Zembrat Quillory, a falling-block.* OK The game has ended \(exit status 3\)\. New game .*Game over: the stack reached the top \(exit status 1\)\./);
+  assert.deepEqual(words.match(/\p{Script=Han}+/gu), ['中文']);
+  await english.close();
+  const chinese = await openBrowser(undefined, [], ['fr-FR', 'zh-TW', 'en-US']);
+  try {
+    const page = await openGame(chinese);
+    assert.equal(await page.$$eval('#help kbd', (keys) => keys.map((e) => e.textContent).join('')), 'adsw');
+    const words = await pageWords(page);
+    assert.match(words, /^zh-CN Zembrat Quillory：.*按 a 左移、d 右移、s 下移、w 旋转。.* 确定 游戏已结束（退出码 3）。 再来一局 .*游戏结束：方块堆到顶了（退出码 1）。/);
+    assert.doesNotMatch(words.replace(/zh-CN|Zembrat Quillory|English|WebGL/g, ''), /[a-z]{2}/i, 'English left');
+    await Promise.all([page.waitForNavigation(), page.click('#language')]);
+    await page.waitForSelector('#order-form:not([hidden])');
+    assert.deepEqual(await page.$eval('#language', (e) => [document.documentElement.lang, e.textContent, e.search]),
+      ['en', '中文', '?lang=zh']);
+    assert.match(await page.$eval('#help', (e) => e.textContent), /^Type the order/);
+  } finally {
+    await chinese.close();
+  }
+});
+
+test('the page installs as an app and plays offline after one visit, in either language', chromiumOnly, async () => {
   const page = await openGame(session);
   assert.ok(await page.evaluate(() => Promise.race([navigator.serviceWorker.ready.then(() => true),
     new Promise((resolve) => setTimeout(resolve, 10000, false))])), 'no service worker');
@@ -367,11 +410,21 @@ test('the page installs as an app and plays offline after one visit', chromiumOn
     .icons.filter((icon) => icon.type === 'image/png')
     .map(async (icon) => `${icon.sizes} ${icon.purpose}: ${(await createImageBitmap(await (await fetch(icon.src)).blob())).width}`)));
   assert.deepEqual(icons, ['192x192 any: 192', '512x512 any: 512', '512x512 maskable: 512']);
-  await page.setOfflineMode(true);
-  await page.reload();
-  await page.waitForSelector('#order-form:not([hidden])', { timeout: 20000 });
-  await enterOrder(page, '2');
-  await sleep(300);
-  assert.equal(blockCells(await canvasPixels(page)).length, 4, 'no frame drawn offline');
+  // Offline, the worker too: its own fetches would reach the server.
+  const worker = await (await session.browser.waitForTarget((t) => t.type() === 'service_worker')).createCDPSession();
+  await worker.send('Network.enable');
+  const offline = (offline) => Promise.all([page.setOfflineMode(offline),
+    worker.send('Network.emulateNetworkConditions', { offline, latency: 0, downloadThroughput: -1, uploadThroughput: -1 })]);
+  await offline(true);
+  try {
+    await Promise.all([page.waitForNavigation(), page.click('#language')]);
+    await page.waitForSelector('#order-form:not([hidden])', { timeout: 20000 });
+    assert.deepEqual(await page.evaluate(() => [location.search, document.documentElement.lang]), ['?lang=zh', 'zh-CN']);
+    await enterOrder(page, '2');
+    await sleep(300);
+    assert.equal(blockCells(await canvasPixels(page)).length, 4, 'no frame drawn offline');
+  } finally {
+    await offline(false);
+  }
   await page.close();
 });
