@@ -18,7 +18,13 @@ const types = {
 // Starts serving `root`; resolves to the server and its URL.
 function serve(root, port = 0) {
   const server = http.createServer((request, response) => {
-    let name = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
+    let name;
+    try {
+      name = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
+    } catch {
+      response.writeHead(400).end();  // a path that is no UTF-8 names no file
+      return;
+    }
     if (name.endsWith('/')) name += 'index.html';
     const file = path.resolve(root, '.' + path.posix.normalize(name));
     if (!file.startsWith(path.resolve(root) + path.sep)) {

@@ -95,6 +95,9 @@ test('the page shows the program\'s prompt, takes the order and opens a 1280x860
   assert.match(help, /order.*a moves the piece left, d right, s down, and w turns it.*ends when the stack reaches the top/);
   assert.equal(await page.$eval('#output', (e) => e.textContent), `${kPrompt}\n`);
   assert.ok(await page.$eval('#canvas', (e) => e.hidden), 'no canvas before the order');
+  // A path that is no UTF-8 is refused, and the server goes on serving.
+  assert.equal((await fetch(`${session.url}%E0`)).status, 400);
+  assert.equal((await fetch(session.url)).status, 200);
   await enterOrder(page, '2');
   assert.equal(await page.$eval('#output', (e) => e.textContent), `${kPrompt}\n2\n`);
   const canvas = await page.$eval('#canvas', (e) => [e.width, e.height, e.clientWidth, e.clientHeight]);
