@@ -73,7 +73,8 @@ var LibraryGLImmediate = {
     // ever set), colours clamped. Then the frames' and arrays' buffers.
     setUp: function() {
       var gl = GLctx;
-      GL11.viewport = Array.from(gl.getParameter(gl.VIEWPORT));
+      // A lost context answers nothing; its objects come when it is back.
+      GL11.viewport = Array.from(gl.getParameter(gl.VIEWPORT) || GL11.viewport);
       var compile = function(type, source) {
         var shader = gl.createShader(type);
         gl.shaderSource(shader, source);
