@@ -193,6 +193,14 @@ void drawCappedFigure() {
 
 }  // namespace
 
+void forgetBackgroundCopy() {
+    copyValid = false;
+    for (Tile& tile : tiles) {
+        tile.textureWidth = 0;
+        tile.textureHeight = 0;
+    }
+}
+
 void drawBackground() {
     if (fractalOrder >= kDeepestLevel) {
         drawCappedFigure();

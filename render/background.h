@@ -9,3 +9,10 @@
 // textures, and the frames after it draw the copy, the same pixels at a
 // fraction of the cost. Called by drawScene.
 void drawBackground();
+
+// Drops the copy of the figure: the next frame draws it from the arrays again
+// and copies it into textures given their size anew, as after the first
+// frame. For a GL that lost its textures and gave back empty ones under the
+// same names (a browser's WebGL context, lost and restored); the desktop's
+// GL keeps them for the whole run and never needs it.
+void forgetBackgroundCopy();

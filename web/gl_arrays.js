@@ -17,6 +17,7 @@ var LibraryGLArrays = {
     textures: [null],     // WebGL textures by GL name; 0 is none
     bound: 0,             // the name bound to GL_TEXTURE_2D
     nextName: 1,          // the next name glGenTextures hands out
+    answers: {},          // glGetIntegerv's last answers, by name
 
     setUp: function() {
       GLTextures.vertexBuffer = GLctx.createBuffer();
@@ -89,9 +90,12 @@ var LibraryGLArrays = {
 
   // glGetIntegerv: WebGL's integer state written to the program's memory,
   // as many ints as the value has (four for GL_VIEWPORT, one for
-  // GL_MAX_TEXTURE_SIZE).
+  // GL_MAX_TEXTURE_SIZE). A lost context answers nothing; the last answer
+  // stands in for it meanwhile.
   glGetIntegerv: function(pname, ptr) {
     var value = GLctx.getParameter(pname);
+    if (value === null) value = GLTextures.answers[pname];
+    else GLTextures.answers[pname] = value;
     if (typeof value === 'number') {
       HEAP32[ptr >> 2] = value;
     } else if (value) {

@@ -29,8 +29,15 @@ var LibraryGLFrames = {
     shown: null,          // the frame the canvas shows, or null when unknown
     shownSize: [0, 0],    // the drawing buffer's size when it was drawn
     deferred: false,      // the frame began with a clear not drawn yet
+    clearColour: [0, 0, 0, 0],
 
+    // Also after a lost context came back: new buffers, nothing on the
+    // canvas to draw over, and the clear colour the game set once.
     setUp: function() {
+      GLFrames.capacity = 0;
+      GLFrames.shown = null;
+      GLFrames.deferred = false;
+      GLctx.clearColor.apply(GLctx, GLFrames.clearColour);
       GLFrames.frameBuffer = GLctx.createBuffer();
       GLFrames.culledBuffer = GLctx.createBuffer();
       GLFrames.culled = GLFrames.newFrame(1024);
@@ -257,8 +264,9 @@ var LibraryGLFrames = {
   },
 
   // glClearColor: the colour of the clears that follow. The game sets it
-  // once, before its first frame.
+  // once, before its first frame; it is kept for a restored context.
   glClearColor: function(red, green, blue, alpha) {
+    GLFrames.clearColour = [red, green, blue, alpha];
     GLctx.clearColor(red, green, blue, alpha);
   },
 

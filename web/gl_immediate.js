@@ -61,11 +61,20 @@ var LibraryGLImmediate = {
       GL11.primitiveTexels = texels;
     },
 
+    // After the browser gave back a lost context, empty: the programs and
+    // buffers are made again on the next call that draws, as on first use,
+    // and the textures on their next bind, under the same names.
+    forgetContext: function() {
+      GL11.program = null;
+      GLTextures.textures = [null];
+    },
+
     // Compiles the shaders on first use: positions as given (no matrices are
     // ever set), colours clamped. Then the frames' and arrays' buffers.
     setUp: function() {
       var gl = GLctx;
-      GL11.viewport = Array.from(gl.getParameter(gl.VIEWPORT));
+      // A lost context answers nothing; its objects come when it is back.
+      GL11.viewport = Array.from(gl.getParameter(gl.VIEWPORT) || GL11.viewport);
       var compile = function(type, source) {
         var shader = gl.createShader(type);
         gl.shaderSource(shader, source);

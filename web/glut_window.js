@@ -11,7 +11,7 @@ var LibraryGlutWindow = {
   // Should the browser refuse the context after all (the page asks before it
   // loads the game), the page is told, and the program ends there, leaving
   // main the way glutMainLoop does, before anything draws.
-  glutCreateWindow__deps: ['$Browser', '$GLUT'],
+  glutCreateWindow__deps: ['$Browser', '$GLUT', '$keepContext'],
   glutCreateWindow: function(name) {
     var mode = GLUT.initDisplayMode;
     Module.ctx = Browser.createContext(Module['canvas'], true, true, {
@@ -25,7 +25,25 @@ var LibraryGlutWindow = {
       if (Module['onNoWebGL']) Module['onNoWebGL']();
       throw 'unwind';
     }
+    keepContext(Module['canvas']);
     return 1;
+  },
+
+  // A lost context is asked back: a phone takes it away when short of
+  // memory or when the page goes to the background. Meanwhile keys and
+  // gravity go on and nothing is drawn. Once it is back, empty, the GL layer
+  // and the game make again what they kept in it, and the next frame is
+  // drawn whole.
+  $keepContext__deps: ['$GLUT', '$GL11', 'glutPostRedisplay'],
+  $keepContext: function(canvas) {
+    canvas.addEventListener('webglcontextlost', function(event) {
+      event.preventDefault();
+    });
+    canvas.addEventListener('webglcontextrestored', function() {
+      GL11.forgetContext();
+      if (Module['_contextRestored']) Module['_contextRestored']();
+      _glutPostRedisplay();
+    });
   },
 
   // glutInit: GLUT's start without its mouse and touch handling, and with

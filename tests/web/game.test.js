@@ -431,3 +431,109 @@ test('the page installs as an app and plays offline after one visit, in either l
   }
   await page.close();
 });
+
+test('on a touch-first phone or tablet the game fills the screen, within its safe area, without scrolling', chromiumOnly, async () => {
+  // The share of the screen the canvas takes at least, and the safe-area
+  // insets of a phone with a notch, which emulation has only when told.
+  for (const [width, height, least, insets] of [[390, 844, 0.25, { top: 47, bottom: 34 }],
+    [844, 390, 0.6, { left: 47, right: 47, bottom: 21 }], [1024, 768, 0.55, { top: 24, bottom: 20 }]]) {
+    const page = await openGame(session, { width, height, hasTouch: true, isMobile: true, deviceScaleFactor: 2 });
+    await enterOrder(page, '1');
+    const shown = async ({ top = 0, right = 0, bottom = 0, left = 0 }) => {
+      const [scroll, ...boxes] = await page.evaluate(() => [[document.scrollingElement.scrollWidth, document.scrollingElement.scrollHeight],
+        ...[...document.querySelectorAll('#console, #canvas, #touch-keys button')].filter((e) => e.checkVisibility())
+          .map((e) => e.getBoundingClientRect().toJSON())]);
+      assert.deepEqual(scroll, [width, height], 'the page scrolls');
+      const outside = boxes.filter((b) => b.left < left || b.top < top || b.right > width - right + 0.01 || b.bottom > height - bottom + 0.01);
+      assert.deepEqual(outside, [], `${width}x${height}, insets ${JSON.stringify(insets)}`);
+      return boxes;
+    };
+    const [canvas, ...buttons] = await shown({});
+    const share = canvas.width * canvas.height / width / height;
+    console.log(`${width}x${height}: the canvas takes ${(share * 100).toFixed(1)} % of the screen`);
+    assert.ok(buttons.length === 4 && share >= least, `${width}x${height}: ${buttons.length} buttons, ${share}`);
+    await (await page.createCDPSession()).send('Emulation.setSafeAreaInsetsOverride', { insets });
+    await shown(insets);
+    await page.evaluate(() => Module.onExit(1));  // the end of the game, with "New game"
+    assert.equal((await shown(insets)).length, 2, 'the end of the game and the canvas');
+    await page.close();
+  }
+});
+
+test('a held touch button repeats as a held key: once, after 500 ms again, then every 30 ms', chromiumOnly, async () => {
+  const page = await openGame(session, { width: 844, height: 390, hasTouch: true, isMobile: true });
+  await enterOrder(page, '1');
+  // The page's clock, moved on by the test (gravity stops); typedIn(ms)
+  // returns the keys the buttons typed meanwhile.
+  await page.evaluate(() => {
+    const timers = [];
+    let now = 0;
+    window.setTimeout = (f, ms) => (ms === 1000 ? 0 : timers.push({ at: now + ms, f }));
+    window.clearTimeout = (id) => { if (timers[id - 1]) timers[id - 1].f = null; };
+    const typed = [];
+    addEventListener('keydown', (event) => typed.push(event.key), true);
+    window.typedIn = (ms) => {
+      const end = now + ms;
+      for (let due; (due = timers.filter((t) => t.f && t.at <= end).sort((a, b) => a.at - b.at)[0]); due.f = null) {
+        now = due.at;
+        due.f();
+      }
+      now = end;
+      return typed.splice(0).join('');
+    };
+  });
+  const typedIn = (ms) => page.evaluate((ms) => window.typedIn(ms), ms);
+  const fingers = await page.$$eval('#touch-keys button', (all) => all.map((e) => e.getBoundingClientRect())
+    .map((box, id) => ({ x: box.x + box.width / 2, y: box.y + box.height / 2, id })));
+  const client = await page.createCDPSession();
+  const touch = (type, ...keys) => client.send('Input.dispatchTouchEvent', { type, touchPoints: keys.map((k) => fingers['adsw'.indexOf(k)]) });
+  await touch('touchStart', 'a');
+  await touch('touchEnd');
+  assert.equal(await typedIn(2000), 'a', 'a tap');
+  await touch('touchStart', 'd');
+  assert.equal(await typedIn(499), 'd', 'held, before the first delay');
+  assert.equal(await typedIn(301), 'd'.repeat(11), 'held 800 ms');
+  await touch('touchEnd');
+  assert.equal(await typedIn(2000), '', 'lifted');
+  // Two fingers: the one down last repeats; lifting it leaves the first silent.
+  await touch('touchStart', 'a');
+  assert.equal(await typedIn(560), 'aaaa');
+  await touch('touchStart', 'a', 's');
+  assert.equal(await typedIn(590), 'sssss', 'a second finger');
+  await touch('touchEnd', 's');
+  assert.equal(await typedIn(2000), '', 'the second lifted, the first still down');
+  await page.close();
+});
+
+test('a lost WebGL context, once restored, shows the game where it went on, drawn whole', async () => {
+  for (const order of ['2', '7']) {
+    const page = await openGame(session);
+    await page.evaluate(() => {  // gravity when the test says
+      const later = window.setTimeout;
+      window.setTimeout = (f, ms, ...rest) => (ms === 1000 ? (window.gravity = f) : later(f, ms, ...rest));
+    });
+    await enterOrder(page, order);
+    const start = await press(page, []);
+    await page.evaluate(async () => {
+      const canvas = document.getElementById('canvas');
+      const context = GLctx.getExtension('WEBGL_lose_context');
+      const frame = () => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve)));
+      const event = (name) => new Promise((resolve) => canvas.addEventListener(name, resolve, { once: true }));
+      await Promise.all([event('webglcontextlost'), context.loseContext()]);
+      canvas.dispatchEvent(new KeyboardEvent('keydown', { key: 'a', bubbles: true }));
+      window.gravity();
+      await frame();  // drawn on the lost context: nothing
+      await Promise.all([event('webglcontextrestored'), context.restoreContext()]);
+      await frame();
+    });
+    const shown = await canvasPixels(page);
+    // The same frame drawn whole by the game as if it had kept nothing.
+    await page.evaluate(() => { Module._contextRestored(); GLFrames.shown = null; dynCall_v(GLUT.displayFunc); });
+    assert.equal(differingPixels(shown, await canvasPixels(page)), 0, `order ${order}: pixels unlike a whole redraw`);
+    const moved = blockCells(shown);
+    assert.deepEqual([lowestRow(moved), leftmostCol(moved)], [lowestRow(start) - 1, leftmostCol(start) - 1], `order ${order}`);
+    assert.equal(leftmostCol(await press(page, ['d'])), leftmostCol(start), `order ${order}: a key after the restore`);
+    assert.deepEqual(page.errors, []);
+    await page.close();
+  }
+});
