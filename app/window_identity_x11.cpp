@@ -9,8 +9,14 @@
 // and takes no class, but it maps through Xlib's XMapWindow, and a program's
 // own definition of a shared library's function comes first for the dynamic
 // linker: the XMapWindow below gives a top-level window its identity, then
-// passes the call on to Xlib's. The window is mapped once, never withdrawn,
-// so however long a manager takes, nothing can cross and leave it unmapped.
+// passes the call on to Xlib's. The window is never withdrawn.
+//
+// A manager that is still starting can drop a map request that reaches it
+// then (openbox does, now and then: the window stays unmapped, unmanaged,
+// and freeglut waits for it forever). So the top-level window is asked for
+// again, once a second, until it is shown or a manager has taken it on (and
+// keeps it iconic, say). Asking again for a window a manager holds does
+// nothing. Without a manager the window is shown at once.
 #include <GL/glx.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -62,6 +68,33 @@ void giveIdentity(Display* display, Window window) {
                  static_cast<int>(sizeof kWindowIcon / sizeof kWindowIcon[0]));
 }
 
+bool isShown(Display* display, Window window) {
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state != IsUnmapped;
+}
+
+// True once a window manager holds the window: it has given it a WM_STATE or
+// put it in a frame of its own.
+bool isManaged(Display* display, Window window) {
+    Atom wmState = XInternAtom(display, "WM_STATE", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, window, wmState, 0, 1, False, wmState, &type, &format, &count,
+                           &after, &data) == Success &&
+        data) {
+        XFree(data);
+    }
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int childCount = 0;
+    if (XQueryTree(display, window, &root, &parent, &children, &childCount) && children) {
+        XFree(children);
+    }
+    return count > 0 || parent != root;
+}
+
 bool isTopLevel(Display* display, Window window) {
     Window root = 0, parent = 0;
     Window* children = nullptr;
@@ -82,11 +115,19 @@ extern "C" int XMapWindow(Display* display, Window window) {
     using MapWindow = int (*)(Display*, Window);
     static const auto xlibMapWindow = reinterpret_cast<MapWindow>(dlsym(RTLD_NEXT, "XMapWindow"));
     static bool done = false;
-    if (!done && isTopLevel(display, window)) {
-        done = true;  // the game has one window
-        giveIdentity(display, window);
+    if (!xlibMapWindow || done || !isTopLevel(display, window)) {
+        return xlibMapWindow ? xlibMapWindow(display, window) : 0;
     }
-    return xlibMapWindow ? xlibMapWindow(display, window) : 0;
+    done = true;  // the game has one window
+    giveIdentity(display, window);
+    const int result = xlibMapWindow(display, window);
+    for (int tick = 1; !isShown(display, window) && !isManaged(display, window); ++tick) {
+        usleep(10000);
+        if (tick % 100 == 0) {
+            xlibMapWindow(display, window);
+        }
+    }
+    return result;
 }
 
 // Should the window have been mapped past the definition above, it still gets
