@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Starts the game again and again under a window manager, each time on a new
+# Xvfb with the manager just started, while stress-ng keeps the CPUs busy, and
+# counts the windows lost (not viewable within 10 s) and those the manager's
+# rule for the game's class did not reach. Prints the times from start to a
+# viewable window. Not part of the tests: it takes minutes and asserts no time.
+#
+#   scripts/wm-loop.sh [openbox|fluxbox|icewm] [launches] [game]
+#
+# The rule: openbox's tests/e2e/openbox.xml (no frame, so _OB_APP_CLASS is set
+# and the frame extents are 0), fluxbox's apps file and icewm's winoptions
+# (both give the class a width of 640, which the window then has).
+set -uo pipefail
+cd "$(dirname "$0")/.."
+manager=${1:-openbox}
+launches=${2:-100}
+game=${3:-build-test/app/zembrat-quillory}
+[ -x "$game" ] || { echo "no game at $game (build build-test first)" >&2; exit 2; }
+work=$(mktemp -d)
+trap 'kill $stress 2>/dev/null; rm -rf "$work"' EXIT
+stress-ng --cpu "$(nproc)" --quiet &
+stress=$!
+
+case $manager in
+    openbox) command=(openbox --config-file "$PWD/tests/e2e/openbox.xml") ;;
+    fluxbox)
+        mkdir -p "$work/.fluxbox"
+        printf '[app] (class=Zembrat-quillory)\n  [Dimensions] {640 480}\n[end]\n' >"$work/.fluxbox/apps"
+        # A current configuration, so that fluxbox does not update it and
+        # start itself again.
+        echo 'session.configVersion: 13' >"$work/.fluxbox/init"
+        command=(fluxbox) ;;
+    icewm)
+        mkdir -p "$work/icewm"
+        echo 'Zembrat-quillory.geometry: 640x480' >"$work/icewm/winoptions"
+        export ICEWM_PRIVCFG=$work/icewm
+        command=(icewm) ;;
+    *) echo "usage: scripts/wm-loop.sh [openbox|fluxbox|icewm] [launches] [game]" >&2; exit 2 ;;
+esac
+export HOME=$work  # the managers' own dot files stay out of the user's
+
+lost=0 unclassed=0 times=()
+for n in $(seq "$launches"); do
+    : >"$work/display"
+    Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+    xvfb=$!
+    for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+    export DISPLAY=:$(tr -dc 0-9 <"$work/display")
+    "${command[@]}" >"$work/manager.log" 2>&1 &
+    wm=$!
+    for _ in $(seq 600); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.05
+    done
+    start=$(date +%s%N)
+    echo 2 | LC_ALL=C "$game" >/dev/null 2>"$work/game.log" &
+    pid=$!
+    window= shown=
+    while [ $(( $(date +%s%N) - start )) -lt 10000000000 ]; do
+        window=$(xdotool search --onlyvisible --name '^Zembrat Quillory$' 2>/dev/null | head -1)
+        [ -n "$window" ] && { shown=$(( ($(date +%s%N) - start) / 1000000 )); break; }
+        sleep 0.02
+    done
+    if [ -z "$shown" ]; then
+        lost=$((lost + 1))
+        echo "launch $n: no viewable window within 10 s" >&2
+    else
+        times+=("$shown")
+        sleep 0.5  # for the manager to finish taking it on
+        case $manager in
+            openbox) xprop -id "$window" _OB_APP_CLASS | grep -q '"Zembrat-quillory"' ;;
+            *) xwininfo -id "$window" | grep -q 'geometry 640x' ;;
+        esac || { unclassed=$((unclassed + 1)); echo "launch $n: the class rule did not apply ($(xwininfo -id "$window" | grep -o "geometry.*"))" >&2; }
+    fi
+    kill "$pid" "$wm" 2>/dev/null
+    wait "$pid" "$wm" 2>/dev/null
+    kill "$xvfb" 2>/dev/null
+    wait "$xvfb" 2>/dev/null
+done
+sorted=$(printf '%s\n' "${times[@]}" | sort -n)
+count=${#times[@]}
+pick() { [ "$count" -gt 0 ] && sed -n "$(( ($1 * (count - 1)) / 100 + 1 ))p" <<<"$sorted"; }
+echo "$manager, $launches launches with $(nproc) CPUs loaded: $lost lost, $unclassed without the class rule;" \
+    "ms to viewable: min $(pick 0), median $(pick 50), 90% $(pick 90), max $(pick 100)"
+[ "$lost" -eq 0 ] && [ "$unclassed" -eq 0 ]
