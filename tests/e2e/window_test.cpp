@@ -33,9 +33,9 @@ TEST_F(WindowTest, SmokeFloorAndFirstPieceAreDrawn) {
     Frame frame = grab();
     EXPECT_TRUE(cellCentre(frame, {0, 0}).near(kFloorColour, 2));
     EXPECT_TRUE(cellCentre(frame, {0, 19}).near(kFloorColour, 2));
+    // The T, however far gravity has taken it by now.
     Cells blocks = blockCells(frame);
-    // Gravity may already have taken one step.
-    EXPECT_TRUE(blocks == kFirstPiece || blocks == shifted(kFirstPiece, -1, 0)) << describe(blocks);
+    EXPECT_EQ(blocks, shifted(kFirstPiece, lowestRow(blocks) - 18, 0)) << describe(blocks);
 }
 
 TEST_F(WindowTest, HasItsTitleSizeAndPosition) {
@@ -146,11 +146,14 @@ TEST_F(WindowTest, AWindowManagerTakesItOnByItsClass) {
 
 TEST_F(WindowTest, FirstFrameShowsFloorPieceAndFigureOnWhite) {
     start("2\n");
-    // The first frame, taken before the piece has fallen far enough to cover
-    // any of the points looked at below.
+    // The first frame, or a later one on a slow machine: the points of the
+    // figure looked at below are left out where the piece has fallen over them.
     Frame frame = grab();
     Cells blocks = blockCells(frame);
-    ASSERT_GE(lowestRow(blocks), 17) << "too late for the first frame: " << describe(blocks);
+    auto covered = [&](int row) {
+        return std::any_of(blocks.begin(), blocks.end(),
+                           [&](const Cell& c) { return std::abs(c.row - row) <= 1; });
+    };
 
     std::string why;
     for (int col = 0; col < kFieldSide; ++col) {
@@ -167,8 +170,10 @@ TEST_F(WindowTest, FirstFrameShowsFloorPieceAndFigureOnWhite) {
 
     // The figure of order 2, a six-pointed star: the small triangle at its
     // top and the big one it grows from have the colours of their apexes.
-    EXPECT_TRUE(clipPixel(frame, 0.0, 0.5).near({0, 255, 255}, 1)) << clipPixel(frame, 0.0, 0.5);
-    EXPECT_TRUE(clipPixel(frame, 0.0, 0.0).near({0, 51, 51}, 1)) << clipPixel(frame, 0.0, 0.0);
+    EXPECT_TRUE(covered(15) || clipPixel(frame, 0.0, 0.5).near({0, 255, 255}, 1))
+        << clipPixel(frame, 0.0, 0.5);
+    EXPECT_TRUE(covered(10) || clipPixel(frame, 0.0, 0.0).near({0, 51, 51}, 1))
+        << clipPixel(frame, 0.0, 0.0);
     // The star's side points, each the colour of its own small triangle.
     EXPECT_TRUE(clipPixel(frame, -0.45, -0.2).near({0, 242, 132}, 1))
         << clipPixel(frame, -0.45, -0.2);
@@ -199,13 +204,13 @@ TEST_F(WindowTest, HighOrdersShowTheFigureDrawnTriangleByTriangle) {
     const int height = 1000;
     auto resized = [&] {
         x_->resize(window_, width, height);
-        return waitForFrame([&](const Frame& f) { return f.width() == width; }, Millis(5000));
+        return waitForFrame([&](const Frame& f) { return f.width() == width; }, Millis(10000));
     };
     // A frame drawn later than the one on screen: a key that moves nothing
     // asks for one, and a gravity step shows one has come.
     auto later = [&] {
         press("x");
-        EXPECT_TRUE(waitForChange(blockCells(grab()), Millis(5000))) << "no gravity step";
+        EXPECT_TRUE(waitForChange(blockCells(grab()), Millis(10000))) << "no gravity step";
         return grabSettled();
     };
     start("7\n", {}, {ZQ_OLD_BACKGROUND_GAME_PATH});
@@ -253,7 +258,7 @@ TEST_F(WindowTest, ResizingStretchesFieldAndFigure) {
                        cellCentre(f, {0, 19}).near(kFloorColour, 2) &&
                        clipPixel(f, 0.0, 0.0).near({0, 51, 51}, 1);
             },
-            Millis(5000));
+            Millis(10000));
         ASSERT_TRUE(frame) << "no frame at the new size";
         std::string why;
         for (int col = 0; col < kFieldSide; ++col) {
@@ -275,7 +280,7 @@ TEST_F(WindowTest, ResizingStretchesFieldAndFigure) {
 TEST_F(WindowTest, ClosingTheWindowEndsTheGame) {
     start("2\n");
     x_->requestClose(window_);
-    auto status = game_->waitForExit(Millis(5000));
+    auto status = game_->waitForExit(Millis(10000));
     ASSERT_TRUE(status) << "the game still runs after its window was closed";
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << describeWaitStatus(*status);
     EXPECT_FALSE(x_->windowExists(window_));
