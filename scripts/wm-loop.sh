@@ -39,6 +39,23 @@ case $manager in
 esac
 export HOME=$work  # the managers' own dot files stay out of the user's
 
+# What became of the window, the game and the manager, for a report.
+describe() {
+    local w
+    w=$(xdotool search --name '^Zembrat Quillory$' 2>/dev/null | head -1)
+    if [ -z "$w" ]; then
+        echo -n "no window"
+    else
+        echo -n "window $(xwininfo -id "$w" | awk '/Map State/ {print $3}')," \
+            "parent $(xwininfo -id "$w" -children | awk '/Parent window id/ {print $5, $6}')," \
+            "$(xprop -id "$w" WM_STATE WM_CLASS | tr -s '\n\t' '  ')"
+    fi
+    echo -n "; game $(kill -0 "$pid" 2>/dev/null && echo running || echo gone)," \
+        "$manager $(kill -0 "$wm" 2>/dev/null && echo running || echo gone)," \
+        "$(xprop -root _NET_CLIENT_LIST 2>&1)"
+    [ -s "$work/game.log" ] && echo -n "; the game wrote: $(head -c 300 "$work/game.log" | tr "\n" " ")"
+}
+
 lost=0 unclassed=0 times=()
 for n in $(seq "$launches"); do
     : >"$work/display"
@@ -63,14 +80,22 @@ for n in $(seq "$launches"); do
     done
     if [ -z "$shown" ]; then
         lost=$((lost + 1))
-        echo "launch $n: no viewable window within 10 s" >&2
+        echo "launch $n: no viewable window within 10 s; $(describe)" >&2
+        for _ in $(seq 250); do
+            xdotool search --onlyvisible --name '^Zembrat Quillory$' >/dev/null 2>&1 && break
+            sleep 0.2
+        done
+        echo "  and a minute on: $(describe)" >&2
     else
         times+=("$shown")
         sleep 0.5  # for the manager to finish taking it on
         case $manager in
             openbox) xprop -id "$window" _OB_APP_CLASS | grep -q '"Zembrat-quillory"' ;;
             *) xwininfo -id "$window" | grep -q 'geometry 640x' ;;
-        esac || { unclassed=$((unclassed + 1)); echo "launch $n: the class rule did not apply ($(xwininfo -id "$window" | grep -o "geometry.*"))" >&2; }
+        esac || {
+            unclassed=$((unclassed + 1))
+            echo "launch $n: the class rule did not apply ($(xwininfo -id "$window" | grep -o "geometry.*")); $(describe)" >&2
+        }
     fi
     kill "$pid" "$wm" 2>/dev/null
     wait "$pid" "$wm" 2>/dev/null
