@@ -53,6 +53,7 @@ describe() {
     echo -n "; game $(kill -0 "$pid" 2>/dev/null && echo running || echo gone)," \
         "$manager $(kill -0 "$wm" 2>/dev/null && echo running || echo gone)," \
         "$(xprop -root _NET_CLIENT_LIST 2>&1)"
+    [ -s "$work/manager.log" ] && echo -n "; $manager wrote: $(tail -c 300 "$work/manager.log" | tr "\n" " ")"
     [ -s "$work/game.log" ] && echo -n "; the game wrote: $(head -c 300 "$work/game.log" | tr "\n" " ")"
 }
 

@@ -374,7 +374,7 @@ std::optional<GameTest::Step> GameTest::waitForChange(const Cells& before, Milli
 }
 
 int GameTest::gravityRowsSinceStep() const {
-    return 1 + static_cast<int>(secondsSince(stepSeen_));
+    return 2 + static_cast<int>(secondsSince(stepSeen_));
 }
 
 }  // namespace e2e

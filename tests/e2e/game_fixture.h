@@ -134,8 +134,9 @@ class GameTest : public ::testing::Test {
         const std::function<::testing::AssertionResult(const Cells& piece)>& act);
 
     // The rows gravity may have added since the step `afterGravityStep` saw:
-    // one a second, and one more for the step that may come before the
-    // second is out.
+    // one a second, its timer never being early, and two more for steps that
+    // may come before the second is out, when the step was seen up to two
+    // seconds late on a busy machine.
     int gravityRowsSinceStep() const;
     Clock::time_point stepSeen_;
 
