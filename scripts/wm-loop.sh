@@ -73,14 +73,14 @@ for n in $(seq "$launches"); do
     start=$(date +%s%N)
     echo 2 | LC_ALL=C "$game" >/dev/null 2>"$work/game.log" &
     pid=$!
-    window= shown=
+    window= shown= failed=
     while [ $(( $(date +%s%N) - start )) -lt 10000000000 ]; do
         window=$(xdotool search --onlyvisible --name '^Zembrat Quillory$' 2>/dev/null | head -1)
         [ -n "$window" ] && { shown=$(( ($(date +%s%N) - start) / 1000000 )); break; }
         sleep 0.02
     done
     if [ -z "$shown" ]; then
-        lost=$((lost + 1))
+        lost=$((lost + 1)) failed=1
         echo "launch $n: no viewable window within 10 s; $(describe)" >&2
         for _ in $(seq 250); do
             xdotool search --onlyvisible --name '^Zembrat Quillory$' >/dev/null 2>&1 && break
@@ -94,11 +94,18 @@ for n in $(seq "$launches"); do
             openbox) xprop -id "$window" _OB_APP_CLASS | grep -q '"Zembrat-quillory"' ;;
             *) xwininfo -id "$window" | grep -q 'geometry 640x' ;;
         esac || {
-            unclassed=$((unclassed + 1))
+            unclassed=$((unclassed + 1)) failed=1
             echo "launch $n: the class rule did not apply ($(xwininfo -id "$window" | grep -o "geometry.*")); $(describe)" >&2
         }
     fi
+    if [ -n "$failed" ] && ! kill -0 "$wm" 2>/dev/null; then
+        wait "$wm"
+        echo "  $manager had ended with status $? (143: a SIGTERM from elsewhere)" >&2
+    fi
+    # A manager may take its time over SIGTERM (fluxbox once never ended).
     kill "$pid" "$wm" 2>/dev/null
+    for _ in $(seq 50); do kill -0 "$wm" 2>/dev/null || break; sleep 0.1; done
+    kill -KILL "$pid" "$wm" 2>/dev/null
     wait "$pid" "$wm" 2>/dev/null
     kill "$xvfb" 2>/dev/null
     wait "$xvfb" 2>/dev/null
