@@ -38,6 +38,8 @@ case $manager in
     *) echo "usage: scripts/wm-loop.sh [openbox|fluxbox|icewm] [launches] [game]" >&2; exit 2 ;;
 esac
 export HOME=$work  # the managers' own dot files stay out of the user's
+source scripts/packages.sh
+ensure_packages stress-ng xvfb xdotool x11-utils "$manager"
 
 # What became of the window, the game and the manager, for a report.
 describe() {
@@ -57,7 +59,7 @@ describe() {
     [ -s "$work/game.log" ] && echo -n "; the game wrote: $(head -c 300 "$work/game.log" | tr "\n" " ")"
 }
 
-lost=0 unclassed=0 times=()
+lost=0 unclassed=0 unstarted=0 times=()
 for n in $(seq "$launches"); do
     : >"$work/display"
     Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
@@ -66,10 +68,21 @@ for n in $(seq "$launches"); do
     export DISPLAY=:$(tr -dc 0-9 <"$work/display")
     "${command[@]}" >"$work/manager.log" 2>&1 &
     wm=$!
+    started=
     for _ in $(seq 600); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && started=1 && break
         sleep 0.05
     done
+    if [ -z "$started" ] || ! kill -0 "$wm" 2>/dev/null; then
+        # Not a start of the game: the manager never ran on this screen.
+        unstarted=$((unstarted + 1))
+        echo "launch $n: $manager did not start: $(tail -c 300 "$work/manager.log" | tr '\n' ' ')" >&2
+        kill -KILL "$wm" 2>/dev/null
+        wait "$wm" 2>/dev/null
+        kill "$xvfb" 2>/dev/null
+        wait "$xvfb" 2>/dev/null
+        continue
+    fi
     start=$(date +%s%N)
     echo 2 | LC_ALL=C "$game" >/dev/null 2>"$work/game.log" &
     pid=$!
@@ -113,6 +126,7 @@ done
 sorted=$(printf '%s\n' "${times[@]}" | sort -n)
 count=${#times[@]}
 pick() { [ "$count" -gt 0 ] && sed -n "$(( ($1 * (count - 1)) / 100 + 1 ))p" <<<"$sorted"; }
-echo "$manager, $launches launches with $(nproc) CPUs loaded: $lost lost, $unclassed without the class rule;" \
+echo "$manager, $((launches - unstarted)) launches with $(nproc) CPUs loaded (and $unstarted where $manager did not start):" \
+    "$lost lost, $unclassed without the class rule;" \
     "ms to viewable: min $(pick 0), median $(pick 50), 90% $(pick 90), max $(pick 100)"
 [ "$lost" -eq 0 ] && [ "$unclassed" -eq 0 ]
