@@ -7,6 +7,10 @@
 #
 #   scripts/wm-loop.sh [openbox|fluxbox|icewm] [launches] [game]
 #
+# ZQ_STOP_MANAGER=<seconds> also stops the manager (SIGSTOP) from just before
+# the game starts until that long after its window has been made, as a manager
+# busy with its own start would be; times then count from when it goes on.
+#
 # The rule: openbox's tests/e2e/openbox.xml (no frame, so _OB_APP_CLASS is set
 # and the frame extents are 0), fluxbox's apps file and icewm's winoptions
 # (both give the class a width of 640, which the window then has).
@@ -87,9 +91,19 @@ while [ "$n" -lt "$launches" ]; do
         wait "$xvfb" 2>/dev/null
         continue
     fi
+    [ -n "${ZQ_STOP_MANAGER:-}" ] && kill -STOP "$wm"
     start=$(date +%s%N)
     echo 2 | LC_ALL=C "$game" >/dev/null 2>"$work/game.log" &
     pid=$!
+    if [ -n "${ZQ_STOP_MANAGER:-}" ]; then
+        for _ in $(seq 600); do
+            [ -n "$(xdotool search --name '^Zembrat Quillory$' 2>/dev/null)" ] && break
+            sleep 0.05
+        done
+        sleep "$ZQ_STOP_MANAGER"
+        kill -CONT "$wm"
+        start=$(date +%s%N)
+    fi
     window= shown= failed=
     while [ $(( $(date +%s%N) - start )) -lt 10000000000 ]; do
         window=$(xdotool search --onlyvisible --name '^Zembrat Quillory$' 2>/dev/null | head -1)
