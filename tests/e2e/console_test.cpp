@@ -2,6 +2,7 @@
 // standard output, and a window for whatever is typed as the order.
 #include <sys/wait.h>
 
+#include <fstream>
 #include <thread>
 
 #include "game_fixture.h"
@@ -24,6 +25,21 @@ std::string hex(const std::string& bytes) {
     return out;
 }
 
+// True once the process waits in a read of its standard input (system call 0
+// on x86-64, descriptor 0), within the time.
+bool waitsForInput(pid_t pid, Millis timeout) {
+    auto deadline = Clock::now() + timeout;
+    do {
+        std::ifstream file("/proc/" + std::to_string(pid) + "/syscall");
+        std::string call, descriptor;
+        if (file >> call >> descriptor && call == "0" && descriptor == "0x0") {
+            return true;
+        }
+        std::this_thread::sleep_for(Millis(10));
+    } while (Clock::now() < deadline);
+    return false;
+}
+
 struct PromptCase {
     const char* name;
     EnvChanges env;
@@ -41,16 +57,18 @@ TEST_P(PromptTest, PromptInConsoleEncodingAndNothingElse) {
     std::string prompt = game_->readOutput(c.expected->size(), Millis(10000));
     EXPECT_EQ(hex(prompt), hex(*c.expected));
 
-    std::this_thread::sleep_for(Millis(300));
-    EXPECT_FALSE(x_->findWindow(kTitle)) << "the window opened before the order was typed";
+    // Waiting for the order, the game has made no window, nor can it until
+    // the order comes.
+    EXPECT_TRUE(waitsForInput(game_->pid(), Millis(30000))) << "not reading the order";
+    EXPECT_FALSE(x_->findWindow(kTitle, false)) << "the window opened before the order was typed";
 
     game_->writeInput("2\n");
     ASSERT_TRUE(awaitWindow());
     Cells before = blockCells(grab());
     press("dwsaWx ");
-    ASSERT_TRUE(waitForChange(before, Millis(3000)));
+    ASSERT_TRUE(waitForChange(before, Millis(10000)));
     x_->requestClose(window_);
-    auto status = game_->waitForExit(Millis(5000));
+    auto status = game_->waitForExit(Millis(10000));
     ASSERT_TRUE(status) << "the game did not end when its window was closed";
     EXPECT_EQ(hex(game_->output()), hex(*c.expected));
 }

@@ -103,7 +103,7 @@ class GameTest : public ::testing::Test {
                const EnvChanges& env = {}, const std::vector<std::string>& command = gameCommand());
 
     // Waits for the game's window and a first frame on it (the floor drawn).
-    ::testing::AssertionResult awaitWindow(Millis timeout = Millis(20000));
+    ::testing::AssertionResult awaitWindow(Millis timeout = Millis(60000));
 
     // The current picture; throws when the window is gone.
     Frame grab();
@@ -129,11 +129,16 @@ class GameTest : public ::testing::Test {
     std::optional<Step> waitForChange(const Cells& before, Millis timeout);
 
     // Waits for a gravity step and runs `act` on the piece as it stands right
-    // after it, so that close to a second passes before the next step can
-    // mix in. When `act` and its checks take longer than that, the whole is
-    // tried again, up to three times.
+    // after it; `stepSeen_` is when the step was seen.
     ::testing::AssertionResult afterGravityStep(
         const std::function<::testing::AssertionResult(const Cells& piece)>& act);
+
+    // The rows gravity may have added since the step `afterGravityStep` saw:
+    // one a second, its timer never being early, and two more for steps that
+    // may come before the second is out, when the step was seen up to two
+    // seconds late on a busy machine.
+    int gravityRowsSinceStep() const;
+    Clock::time_point stepSeen_;
 
     // The last picture read back, saved next to the test binary when a test
     // fails.

@@ -418,9 +418,10 @@ bool XSession::windowManagerRuns() {
 
 namespace {
 
-// A viewable child of `parent` titled `wanted`, looking `depth` levels down.
+// A child of `parent` titled `wanted`, looking `depth` levels down; only a
+// viewable one when asked.
 std::optional<Window> findTitled(XSession& x, Display* display, Window parent,
-                                 const std::string& wanted, int depth) {
+                                 const std::string& wanted, int depth, bool viewable) {
     Window root, above, *children = nullptr;
     unsigned int count = 0;
     std::optional<Window> found;
@@ -430,13 +431,13 @@ std::optional<Window> findTitled(XSession& x, Display* display, Window parent,
     for (unsigned int i = 0; i < count && !found; ++i) {
         XWindowAttributes attributes;
         if (!XGetWindowAttributes(display, children[i], &attributes) ||
-            attributes.map_state != IsViewable) {
+            (viewable && attributes.map_state != IsViewable)) {
             continue;
         }
         if (x.title(children[i]) == wanted) {
             found = children[i];
         } else if (depth > 1) {
-            found = findTitled(x, display, children[i], wanted, depth - 1);
+            found = findTitled(x, display, children[i], wanted, depth - 1, viewable);
         }
     }
     if (children) {
@@ -447,10 +448,10 @@ std::optional<Window> findTitled(XSession& x, Display* display, Window parent,
 
 }  // namespace
 
-std::optional<Window> XSession::findWindow(const std::string& wanted) {
+std::optional<Window> XSession::findWindow(const std::string& wanted, bool viewable) {
     // A window manager puts the window in a frame of its own, a child of the
     // root.
-    return findTitled(*this, display_, DefaultRootWindow(display_), wanted, 2);
+    return findTitled(*this, display_, DefaultRootWindow(display_), wanted, 2, viewable);
 }
 
 std::optional<Window> XSession::waitForWindow(const std::string& title, Millis timeout) {

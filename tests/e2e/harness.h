@@ -123,8 +123,9 @@ class XSession {
     XSession& operator=(const XSession&) = delete;
 
     // A viewable top-level window with this title, if there is one, also
-    // inside a window manager's frame.
-    std::optional<Window> findWindow(const std::string& title);
+    // inside a window manager's frame; with `viewable` false, also one not
+    // (or not yet) mapped.
+    std::optional<Window> findWindow(const std::string& title, bool viewable = true);
     std::optional<Window> waitForWindow(const std::string& title, Millis timeout);
     bool windowExists(Window window);
     std::string title(Window window);

@@ -57,17 +57,24 @@ bool contains(const Cells& a, const Cells& b) {
 
 TEST_F(PlayTest, GravityLowersThePieceOneRowEachSecond) {
     start("2\n");
+    // Row by row, three steps after the first one seen. A busy machine may
+    // run the timer late, never early: only the moment the first step was
+    // seen can be late, and it would take a second and a half late to make
+    // the three look quicker than half a second each.
     Cells piece = blockCells(grab());
-    auto first = waitForChange(piece, Millis(2500));
+    auto first = waitForChange(piece, Millis(10000));
     ASSERT_TRUE(first) << "the piece did not fall";
     EXPECT_EQ(first->cells, shifted(piece, -1, 0)) << describe(first->cells);
-    auto second = waitForChange(first->cells, Millis(2500));
-    ASSERT_TRUE(second) << "the piece fell only once";
-    EXPECT_EQ(second->cells, shifted(first->cells, -1, 0)) << describe(second->cells);
-    double period = std::chrono::duration<double>(second->seen - first->seen).count();
-    std::cout << "gravity step seen after " << period << " s\n";
-    EXPECT_GT(period, 0.7);
-    EXPECT_LT(period, 2.5);
+    Step last = *first;
+    for (int step = 0; step < 3; ++step) {
+        auto next = waitForChange(last.cells, Millis(10000));
+        ASSERT_TRUE(next) << "the piece stopped falling";
+        EXPECT_EQ(next->cells, shifted(last.cells, -1, 0)) << describe(next->cells);
+        last = *next;
+    }
+    double period = std::chrono::duration<double>(last.seen - first->seen).count() / 3;
+    std::cout << "gravity steps seen " << period << " s apart\n";
+    EXPECT_GT(period, 0.5);
 }
 
 TEST_F(PlayTest, LandedPieceStaysAndTheNextAppearsAtTheTop) {
@@ -84,7 +91,7 @@ TEST_F(PlayTest, LandedPieceStaysAndTheNextAppearsAtTheTop) {
             seen = blockCells(f);
             return contains(seen, landed) && without(seen, landed).size() == 4;
         },
-        Millis(5000));
+        Millis(10000));
     ASSERT_TRUE(frame) << "no landing with a next piece; last seen " << describe(seen);
     Cells next = without(seen, landed);
     EXPECT_TRUE(isNewPiece(next)) << "next piece " << describe(next);
@@ -94,12 +101,12 @@ TEST_F(PlayTest, LandedPieceStaysAndTheNextAppearsAtTheTop) {
     }
 
     // The landed T stays while the next piece falls and is steered.
-    auto step = waitForChange(seen, Millis(2500));
+    auto step = waitForChange(seen, Millis(10000));
     ASSERT_TRUE(step);
     EXPECT_TRUE(contains(step->cells, landed)) << describe(step->cells);
     EXPECT_EQ(without(step->cells, landed), shifted(next, -1, 0));
     press("dd");
-    auto moved = waitForChange(step->cells, Millis(2000));
+    auto moved = waitForChange(step->cells, Millis(10000));
     ASSERT_TRUE(moved);
     EXPECT_TRUE(contains(moved->cells, landed)) << describe(moved->cells);
 }
@@ -221,24 +228,23 @@ class ClearingTest : public GameTest {
         if (highestRow(piece) > 17) {
             press(std::string(highestRow(piece) - 17, 's'));
             auto lowered =
-                waitForPiece([](const Cells& p) { return highestRow(p) <= 17; }, Millis(2000));
+                waitForPiece([](const Cells& p) { return highestRow(p) <= 17; }, Millis(10000));
             ASSERT_TRUE(lowered) << "the piece did not come down";
             piece = *lowered;
         }
 
-        // Learn the turns: turn until the first shape comes back, or until a
-        // turn changes nothing (the square).
+        // Learn the turns: turn until the first shape comes back. The square
+        // is not turned: a turn changes nothing there, and nothing can show
+        // that a turn has been handled.
         std::vector<Cells> shapes = {normalised(piece)};
         int current = 0;
-        for (int turn = 1; turn <= 4; ++turn) {
+        const Cells square = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
+        for (int turn = 1; turn <= 4 && shapes.front() != square; ++turn) {
             press("w");
             Cells before = shapes.back();
-            auto turned =
-                waitForPiece([&](const Cells& p) { return normalised(p) != before; }, Millis(400));
-            if (!turned) {
-                current = static_cast<int>(shapes.size()) - 1;
-                break;
-            }
+            auto turned = waitForPiece([&](const Cells& p) { return normalised(p) != before; },
+                                       Millis(10000));
+            ASSERT_TRUE(turned) << "the piece did not turn from " << describe(before);
             if (normalised(*turned) == shapes.front()) {
                 current = 0;
                 break;
@@ -279,7 +285,7 @@ class ClearingTest : public GameTest {
 
         press(std::string((bestShape - current + orientations) % orientations, 'w'));
         auto turned = waitForPiece(
-            [&](const Cells& p) { return normalised(p) == shapes[bestShape]; }, Millis(1500));
+            [&](const Cells& p) { return normalised(p) == shapes[bestShape]; }, Millis(10000));
         ASSERT_TRUE(turned) << "the piece did not turn to " << describe(shapes[bestShape]);
         int shift = bestCol - leftmostCol(*turned);
         press(std::string(std::abs(shift), shift < 0 ? 'a' : 'd'));
@@ -287,7 +293,7 @@ class ClearingTest : public GameTest {
             [&](const Cells& p) {
                 return normalised(p) == shapes[bestShape] && leftmostCol(p) == bestCol;
             },
-            Millis(2000));
+            Millis(10000));
         ASSERT_TRUE(placed) << "the piece did not reach column " << bestCol;
 
         // Drop it with `s`: all but the last step at once, so that a gravity
@@ -316,7 +322,7 @@ class ClearingTest : public GameTest {
                 [&](const Frame& f) {
                     return hasLanded(f) || risingBy(f, 0) || (above == 1 && risingBy(f, 1));
                 },
-                Millis(2000));
+                Millis(10000));
             ASSERT_TRUE(frame) << "the piece never came down to " << describe(rest)
                                << "; last seen " << describe(seen);
             if (hasLanded(*frame)) {
@@ -327,7 +333,7 @@ class ClearingTest : public GameTest {
                 above = 0;
                 continue;
             }
-            auto landed = waitForFrame(hasLanded, Millis(2000));
+            auto landed = waitForFrame(hasLanded, Millis(10000));
             ASSERT_TRUE(landed) << "after landing at " << describe(rest) << " expected board "
                                 << describe(expected) << " and a new piece; last seen "
                                 << describe(seen);
@@ -385,9 +391,10 @@ TEST_F(PlayTest, StackReachingTheTopEndsTheGameWithStatusOne) {
     // the one below, so the rows from the floor up are all occupied as far
     // as the stack goes.
     int tallest = 0;
-    auto deadline = Clock::now() + std::chrono::seconds(40);
+    // Far more presses than the stack needs (some 400), however slowly
+    // they come.
     int presses = 0;
-    while (game_->running() && Clock::now() < deadline) {
+    while (game_->running() && presses < 1500) {
         press("s");
         ++presses;
         if (auto frame = x_->grab(window_)) {
@@ -402,7 +409,7 @@ TEST_F(PlayTest, StackReachingTheTopEndsTheGameWithStatusOne) {
         }
         std::this_thread::sleep_for(Millis(5));
     }
-    auto status = game_->waitForExit(Millis(3000));
+    auto status = game_->waitForExit(Millis(10000));
     ASSERT_TRUE(status) << "the game still runs after " << presses << " presses of s";
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << describeWaitStatus(*status);
     std::cout << "stack " << tallest << " rows high after " << presses << " presses of s\n";

@@ -1,6 +1,8 @@
 // The window itself and what its first frame shows, before any key.
 #include <sys/wait.h>
 
+#include <csignal>
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -31,9 +33,9 @@ TEST_F(WindowTest, SmokeFloorAndFirstPieceAreDrawn) {
     Frame frame = grab();
     EXPECT_TRUE(cellCentre(frame, {0, 0}).near(kFloorColour, 2));
     EXPECT_TRUE(cellCentre(frame, {0, 19}).near(kFloorColour, 2));
+    // The T, however far gravity has taken it by now.
     Cells blocks = blockCells(frame);
-    // Gravity may already have taken one step.
-    EXPECT_TRUE(blocks == kFirstPiece || blocks == shifted(kFirstPiece, -1, 0)) << describe(blocks);
+    EXPECT_EQ(blocks, shifted(kFirstPiece, lowestRow(blocks) - 18, 0)) << describe(blocks);
 }
 
 TEST_F(WindowTest, HasItsTitleSizeAndPosition) {
@@ -89,36 +91,69 @@ TEST_F(WindowTest, TellsTheDesktopItsClassProcessAndIcon) {
 // A window manager reads the class when it takes the window on, and a rule
 // for the class applies: here the one in openbox.xml, which takes away the
 // frame, so that the window stands exactly where and as large as it asked.
-// It takes keys at once.
+// It takes keys at once. So it is too when the manager is slow: stopped for
+// two seconds from before the game's window is made until after it, the
+// manager takes the window on when it goes on, and it must come, class and
+// all, however long that took.
 TEST_F(WindowTest, AWindowManagerTakesItOnByItsClass) {
-    ChildProcess manager({"openbox", "--config-file", ZQ_OPENBOX_CONFIG},
-                         {{"DISPLAY", screen_->name()}});
-    for (int wait = 0; wait < 500 && !x_->windowManagerRuns(); ++wait) {
-        std::this_thread::sleep_for(Millis(20));
+    for (bool stopped : {false, true}) {
+        SCOPED_TRACE(stopped ? "manager stopped during start-up" : "manager running");
+        if (stopped) {
+            // A screen of its own: the first manager, killed, left its marks
+            // on the root window, which freeglut would take for a live one.
+            x_.reset();
+            screen_ = std::make_unique<VirtualScreen>(1920, 1200);
+            x_ = std::make_unique<XSession>(screen_->name());
+        }
+        ChildProcess manager({"openbox", "--config-file", ZQ_OPENBOX_CONFIG},
+                             {{"DISPLAY", screen_->name()}});
+        for (int wait = 0; wait < 3000 && !x_->windowManagerRuns(); ++wait) {
+            std::this_thread::sleep_for(Millis(20));
+        }
+        ASSERT_TRUE(x_->windowManagerRuns()) << "openbox did not start";
+        if (stopped) {
+            kill(manager.pid(), SIGSTOP);
+            game_ = launch();
+            game_->writeInput("2\n");
+            game_->closeInput();
+            for (int wait = 0; wait < 3000 && !x_->findWindow(kTitle, false); ++wait) {
+                std::this_thread::sleep_for(Millis(20));
+            }
+            EXPECT_TRUE(x_->findWindow(kTitle, false)) << "the game made no window";
+            std::this_thread::sleep_for(Millis(2000));
+            EXPECT_FALSE(x_->findWindow(kTitle)) << "shown with the manager stopped";
+            kill(manager.pid(), SIGCONT);
+            ASSERT_TRUE(awaitWindow());
+        } else {
+            start("2\n");
+        }
+        EXPECT_EQ(x_->text(window_, "_OB_APP_CLASS"), "Zembrat-quillory");
+        EXPECT_EQ(x_->cardinals(window_, "_NET_FRAME_EXTENTS"),
+                  (std::vector<uint32_t>{0, 0, 0, 0}));
+        auto geometry = x_->geometry(window_);
+        ASSERT_TRUE(geometry);
+        EXPECT_EQ((std::vector<int>{geometry->x, geometry->y, geometry->width, geometry->height}),
+                  (std::vector<int>{400, 100, kWindowWidth, kWindowHeight}));
+        const int column = leftmostCol(blockCells(grab()));
+        press("a");
+        EXPECT_TRUE(
+            waitForFrame([&](const Frame& f) { return leftmostCol(blockCells(f)) == column - 1; },
+                         Millis(10000)))
+            << "a did not move the piece";
+        game_.reset();  // before the window manager goes
     }
-    ASSERT_TRUE(x_->windowManagerRuns()) << "openbox did not start";
-    start("2\n");
-    EXPECT_EQ(x_->text(window_, "_OB_APP_CLASS"), "Zembrat-quillory");
-    EXPECT_EQ(x_->cardinals(window_, "_NET_FRAME_EXTENTS"), (std::vector<uint32_t>{0, 0, 0, 0}));
-    auto geometry = x_->geometry(window_);
-    ASSERT_TRUE(geometry);
-    EXPECT_EQ((std::vector<int>{geometry->x, geometry->y, geometry->width, geometry->height}),
-              (std::vector<int>{400, 100, kWindowWidth, kWindowHeight}));
-    const int column = leftmostCol(blockCells(grab()));
-    press("a");
-    EXPECT_TRUE(waitForFrame(
-        [&](const Frame& f) { return leftmostCol(blockCells(f)) == column - 1; }, Millis(2000)))
-        << "a did not move the piece";
-    game_.reset();  // before the window manager goes
 }
 
 TEST_F(WindowTest, FirstFrameShowsFloorPieceAndFigureOnWhite) {
     start("2\n");
-    // The first frame, taken before the piece has fallen far enough to cover
-    // any of the points looked at below.
+    // The first frame, or a later one on a slow machine: the points of the
+    // figure looked at below are left out where the piece has fallen over them.
     Frame frame = grab();
     Cells blocks = blockCells(frame);
-    ASSERT_GE(lowestRow(blocks), 17) << "too late for the first frame: " << describe(blocks);
+    auto covered = [&](int row) {
+        return std::any_of(blocks.begin(), blocks.end(),
+                           [&](const Cell& c) { return std::abs(c.row - row) <= 1; });
+    };
 
     std::string why;
     for (int col = 0; col < kFieldSide; ++col) {
@@ -135,8 +170,10 @@ TEST_F(WindowTest, FirstFrameShowsFloorPieceAndFigureOnWhite) {
 
     // The figure of order 2, a six-pointed star: the small triangle at its
     // top and the big one it grows from have the colours of their apexes.
-    EXPECT_TRUE(clipPixel(frame, 0.0, 0.5).near({0, 255, 255}, 1)) << clipPixel(frame, 0.0, 0.5);
-    EXPECT_TRUE(clipPixel(frame, 0.0, 0.0).near({0, 51, 51}, 1)) << clipPixel(frame, 0.0, 0.0);
+    EXPECT_TRUE(covered(15) || clipPixel(frame, 0.0, 0.5).near({0, 255, 255}, 1))
+        << clipPixel(frame, 0.0, 0.5);
+    EXPECT_TRUE(covered(10) || clipPixel(frame, 0.0, 0.0).near({0, 51, 51}, 1))
+        << clipPixel(frame, 0.0, 0.0);
     // The star's side points, each the colour of its own small triangle.
     EXPECT_TRUE(clipPixel(frame, -0.45, -0.2).near({0, 242, 132}, 1))
         << clipPixel(frame, -0.45, -0.2);
@@ -167,13 +204,13 @@ TEST_F(WindowTest, HighOrdersShowTheFigureDrawnTriangleByTriangle) {
     const int height = 1000;
     auto resized = [&] {
         x_->resize(window_, width, height);
-        return waitForFrame([&](const Frame& f) { return f.width() == width; }, Millis(5000));
+        return waitForFrame([&](const Frame& f) { return f.width() == width; }, Millis(10000));
     };
     // A frame drawn later than the one on screen: a key that moves nothing
     // asks for one, and a gravity step shows one has come.
     auto later = [&] {
         press("x");
-        EXPECT_TRUE(waitForChange(blockCells(grab()), Millis(5000))) << "no gravity step";
+        EXPECT_TRUE(waitForChange(blockCells(grab()), Millis(10000))) << "no gravity step";
         return grabSettled();
     };
     start("7\n", {}, {ZQ_OLD_BACKGROUND_GAME_PATH});
@@ -221,7 +258,7 @@ TEST_F(WindowTest, ResizingStretchesFieldAndFigure) {
                        cellCentre(f, {0, 19}).near(kFloorColour, 2) &&
                        clipPixel(f, 0.0, 0.0).near({0, 51, 51}, 1);
             },
-            Millis(5000));
+            Millis(10000));
         ASSERT_TRUE(frame) << "no frame at the new size";
         std::string why;
         for (int col = 0; col < kFieldSide; ++col) {
@@ -243,7 +280,7 @@ TEST_F(WindowTest, ResizingStretchesFieldAndFigure) {
 TEST_F(WindowTest, ClosingTheWindowEndsTheGame) {
     start("2\n");
     x_->requestClose(window_);
-    auto status = game_->waitForExit(Millis(5000));
+    auto status = game_->waitForExit(Millis(10000));
     ASSERT_TRUE(status) << "the game still runs after its window was closed";
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << describeWaitStatus(*status);
     EXPECT_FALSE(x_->windowExists(window_));

@@ -23,12 +23,12 @@ using WindowsBuild = GameTest;
 TEST_F(WindowsBuild, PromptOnAPipeIsGbkEndedByCrLf) {
     game_ = launch();
     const std::string expected = kPromptGbk.substr(0, kPromptGbk.size() - 1) + "\r\n";
-    EXPECT_EQ(game_->readOutput(expected.size(), Millis(20000)), expected);
+    EXPECT_EQ(game_->readOutput(expected.size(), Millis(60000)), expected);
     game_->writeInput("2\r\n");
     game_->closeInput();
     ASSERT_TRUE(awaitWindow());
     x_->requestClose(window_);
-    auto status = game_->waitForExit(Millis(10000));
+    auto status = game_->waitForExit(Millis(30000));
     ASSERT_TRUE(status) << "the game still runs after its window was closed";
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << describeWaitStatus(*status);
     EXPECT_EQ(game_->output(), expected);

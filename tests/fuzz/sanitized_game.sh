@@ -37,7 +37,7 @@ fi
 # Xvfb picks a free display number and writes it to descriptor 3.
 Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
-for _ in $(seq 100); do
+for _ in $(seq 600); do  # a minute at most: only a hung Xvfb takes that long
     [ -s "$work/display" ] && break
     kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
     sleep 0.1

@@ -113,6 +113,11 @@ TEST(Startup, PromptIsWrittenInTheConsolesEncoding) {
         {{"LANG=xx_YY.GB18030"}, kGbkPrompt},
         {{"LANG=xx_YY.ISO-8859-1"}, kGbkPrompt},  // cannot hold it either
         {{"LANG=xx_YY"}, kGbkPrompt},
+        // There too LC_ALL comes before LC_CTYPE, and LC_CTYPE before LANG.
+        {{"LANG=xx_YY.UTF-8", "LC_CTYPE=xx_YY.UTF-8", "LC_ALL=xx_YY.GB18030"}, kGbkPrompt},
+        {{"LANG=xx_YY.GB18030", "LC_CTYPE=xx_YY.GB18030", "LC_ALL=xx_YY.UTF-8"}, kUtf8Prompt},
+        {{"LC_CTYPE=C.UTF-8", "LC_ALL=xx_YY.GB18030"}, kGbkPrompt},
+        {{"LANG=xx_YY.GB18030", "LC_CTYPE=xx_YY.UTF-8"}, kUtf8Prompt},
     };
     for (const Case& c : cases) {
         ProbeRun run = runProbe("2\n", c.environment);

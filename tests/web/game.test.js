@@ -67,22 +67,47 @@ function readPpm(file) {
   return { width: Number(width), height: Number(height), rgba };
 }
 
-// The game started with `order` typed; its first frame, read before the first
-// gravity step moved the piece (tried again when the machine was too slow).
-async function firstFrame(order) {
-  for (let attempt = 1; ; attempt++) {
-    const page = await openGame(session);
-    await enterOrder(page, order);
-    const frame = await canvasPixels(page);
-    await page.close();
-    if (blockCells(frame).join() === [...kFirstPiece].sort().join() || attempt === 3) return frame;
-  }
+// Keeps gravity from coming by itself: the game's 1000 ms timer is held in
+// `window.gravity`, and the test fires it (`fireGravity`). Before the order.
+async function holdGravity(page) {
+  await page.evaluate(() => {
+    const later = window.setTimeout;
+    window.gravity = [];
+    window.setTimeout = (f, ms, ...rest) => (ms === 1000 ? window.gravity.push(f) : later(f, ms, ...rest));
+  });
+}
+async function fireGravity(page) {
+  await page.evaluate(() => { for (const step of window.gravity.splice(0)) step(); });
 }
 
-// Presses keys on the focused canvas and returns the blocks shown afterwards.
+// Waits until the game has drawn every frame asked for (a hang shows as
+// the 600 frames running out).
+async function drawn(page) {
+  await page.evaluate(async () => {
+    for (let i = 0; !window.GLctx || GLUT.requestedAnimationFrame || i === 0; i++) {
+      if (i === 600) throw new Error('the game drew no frame');
+      await new Promise(requestAnimationFrame);
+    }
+  });
+}
+
+// The game started with `order` typed; its first frame, with gravity held.
+async function firstFrame(order) {
+  const page = await openGame(session);
+  await holdGravity(page);
+  await enterOrder(page, order);
+  await drawn(page);
+  const frame = await canvasPixels(page);
+  await page.close();
+  assert.deepEqual(blockCells(frame), [...kFirstPiece].sort(), `order ${order}: not the first frame`);
+  return frame;
+}
+
+// Presses keys on the focused canvas and returns the blocks shown once the
+// game has drawn them.
 async function press(page, keys) {
   for (const key of keys) await page.keyboard.press(key);
-  await sleep(100);
+  await drawn(page);
   return blockCells(await canvasPixels(page));
 }
 
@@ -128,24 +153,18 @@ test('odd orders are read as the desktop reads them', async () => {
 
 test('order 7 shows on later frames the picture of its first', async () => {
   // The figure past order 6 is drawn once and kept; frames after the first
-  // show what was kept. Tried again when the first shot came before the
-  // first frame or gravity moved the piece between the two.
-  const start = [...kFirstPiece].sort().join();
-  for (let attempt = 1; ; attempt++) {
-    const page = await openGame(session);
-    await enterOrder(page, '7');
-    const first = await canvasPixels(page);
-    await page.keyboard.press('x');  // ignored by the game, but drawn again
-    await sleep(100);
-    const later = await canvasPixels(page);
-    await page.close();
-    const blocks = [blockCells(first).join(), blockCells(later).join()];
-    if ((blocks[0] === start && blocks[1] === start) || attempt === 3) {
-      const differing = differingPixels(later, first);
-      assert.equal(differing, 0, `${differing} pixels differ; blocks ${blocks[0]} then ${blocks[1]}`);
-      return;
-    }
-  }
+  // show what was kept. Gravity is held, so that only the figure can differ.
+  const page = await openGame(session);
+  await holdGravity(page);
+  await enterOrder(page, '7');
+  await drawn(page);
+  const first = await canvasPixels(page);
+  const blocks = await press(page, ['x']);  // ignored by the game, but drawn again
+  const later = await canvasPixels(page);
+  await page.close();
+  assert.deepEqual(blocks, [...kFirstPiece].sort());
+  const differing = differingPixels(later, first);
+  assert.equal(differing, 0, `${differing} pixels differ`);
 });
 
 // One scripted game, the same at every order: the T to the left, four bars
@@ -169,10 +188,8 @@ async function playScript(page, order, largestTexture) {
     WebGLRenderingContext.prototype.getParameter = function(name) {
       return name === this.MAX_TEXTURE_SIZE && largest ? largest : parameter.call(this, name);
     };
-    const later = window.setTimeout;
-    window.gravity = [];
-    window.setTimeout = (f, ms, ...rest) => (ms === 1000 ? window.gravity.push(f) : later(f, ms, ...rest));
   }, kFrozenSecond, largestTexture);
+  await holdGravity(page);
   await enterOrder(page, order);
   return page.evaluate(async (script) => {
     const canvas = document.getElementById('canvas');
@@ -281,12 +298,16 @@ test('a, d, s and w act; capitals from Shift or Caps Lock do nothing', async () 
 });
 
 test('gravity lowers the piece a row a second', async () => {
+  // The game's own timer of a second, held and fired by the test.
   const page = await openGame(session);
+  await holdGravity(page);
   await enterOrder(page, '2');
   const before = await press(page, []);
-  await sleep(3000);
-  const fallen = lowestRow(before) - lowestRow(await press(page, []));
-  assert.ok(fallen >= 2 && fallen <= 4, `fell ${fallen} rows in 3 s`);
+  for (const rows of [1, 2]) {
+    assert.equal(await page.evaluate(() => window.gravity.length), 1, 'no timer of a second armed');
+    await fireGravity(page);
+    assert.equal(lowestRow(before) - lowestRow(await press(page, [])), rows);
+  }
   await page.close();
 });
 
@@ -347,6 +368,7 @@ test('without WebGL the page says so, and what to try', chromiumOnly, async () =
 
 test('a WebGL context refused to the game itself brings the same message', async () => {
   const page = await openGame(session);
+  await holdGravity(page);
   await page.evaluate(() => {
     const get = HTMLCanvasElement.prototype.getContext;
     HTMLCanvasElement.prototype.getContext = function(...args) { return this.id === 'canvas' ? null : get.apply(this, args); };
@@ -355,7 +377,7 @@ test('a WebGL context refused to the game itself brings the same message', async
   await page.keyboard.press('Enter');
   await page.waitForSelector('#no-webgl:not([hidden])');
   assert.deepEqual(await page.$$eval('#console, #canvas', (all) => all.map((e) => e.hidden)), [true, true]);
-  await sleep(1500);  // past the first gravity step, which must not come
+  await fireGravity(page);  // whatever gravity was armed, without a context
   assert.deepEqual(page.errors, []);
   await page.close();
 });
@@ -424,8 +446,7 @@ test('the page installs as an app and plays offline after one visit, in either l
     await page.waitForSelector('#order-form:not([hidden])', { timeout: 20000 });
     assert.deepEqual(await page.evaluate(() => [location.search, document.documentElement.lang]), ['?lang=zh', 'zh-CN']);
     await enterOrder(page, '2');
-    await sleep(300);
-    assert.equal(blockCells(await canvasPixels(page)).length, 4, 'no frame drawn offline');
+    assert.equal((await press(page, [])).length, 4, 'no frame drawn offline');
   } finally {
     await offline(false);
   }
@@ -508,10 +529,7 @@ test('a held touch button repeats as a held key: once, after 500 ms again, then 
 test('a lost WebGL context, once restored, shows the game where it went on, drawn whole', async () => {
   for (const order of ['2', '7']) {
     const page = await openGame(session);
-    await page.evaluate(() => {  // gravity when the test says
-      const later = window.setTimeout;
-      window.setTimeout = (f, ms, ...rest) => (ms === 1000 ? (window.gravity = f) : later(f, ms, ...rest));
-    });
+    await holdGravity(page);
     await enterOrder(page, order);
     const start = await press(page, []);
     await page.evaluate(async () => {
@@ -521,11 +539,11 @@ test('a lost WebGL context, once restored, shows the game where it went on, draw
       const event = (name) => new Promise((resolve) => canvas.addEventListener(name, resolve, { once: true }));
       await Promise.all([event('webglcontextlost'), context.loseContext()]);
       canvas.dispatchEvent(new KeyboardEvent('keydown', { key: 'a', bubbles: true }));
-      window.gravity();
+      window.gravity.shift()();
       await frame();  // drawn on the lost context: nothing
       await Promise.all([event('webglcontextrestored'), context.restoreContext()]);
-      await frame();
     });
+    await drawn(page);
     const shown = await canvasPixels(page);
     // The same frame drawn whole by the game as if it had kept nothing.
     await page.evaluate(() => { Module._contextRestored(); GLFrames.shown = null; dynCall_v(GLUT.displayFunc); });
