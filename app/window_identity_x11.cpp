@@ -73,6 +73,19 @@ bool isShown(Display* display, Window window) {
     return XGetWindowAttributes(display, window, &attributes) && attributes.map_state != IsUnmapped;
 }
 
+bool isTopLevel(Display* display, Window window) {
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count)) {
+        return false;
+    }
+    if (children) {
+        XFree(children);
+    }
+    return parent == root;
+}
+
 // True once a window manager holds the window: it has given it a WM_STATE or
 // put it in a frame of its own.
 bool isManaged(Display* display, Window window) {
@@ -86,26 +99,7 @@ bool isManaged(Display* display, Window window) {
         data) {
         XFree(data);
     }
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned int childCount = 0;
-    if (XQueryTree(display, window, &root, &parent, &children, &childCount) && children) {
-        XFree(children);
-    }
-    return count > 0 || parent != root;
-}
-
-bool isTopLevel(Display* display, Window window) {
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, window, &root, &parent, &children, &count)) {
-        return false;
-    }
-    if (children) {
-        XFree(children);
-    }
-    return parent == root;
+    return count > 0 || !isTopLevel(display, window);
 }
 
 }  // namespace
