@@ -98,7 +98,9 @@ async function firstFrame(order) {
   await enterOrder(page, order);
   await drawn(page);
   const frame = await canvasPixels(page);
+  const echoed = await page.$eval('#output', (e) => e.textContent);
   await page.close();
+  assert.equal(echoed, `${kPrompt}\n${order}\n`, 'not the line typed');
   assert.deepEqual(blockCells(frame), [...kFirstPiece].sort(), `order ${order}: not the first frame`);
   return frame;
 }
@@ -143,12 +145,19 @@ test('the first frames at orders 2, 6, 7 and the largest match the native game\'
 });
 
 test('odd orders are read as the desktop reads them', async () => {
-  const six = await firstFrame('6');
-  for (const typed of ['abc', '']) assert.equal(differingPixels(await firstFrame(typed), six), 0, `"${typed}"`);
-  // Beyond the int range: the nearest limit, drawn to level 7 like order 7.
-  assert.equal(differingPixels(await firstFrame('2147483647'), await firstFrame('7')), 0);
-  assert.equal(differingPixels(await firstFrame('-5'), await firstFrame('1')), 0);
-  assert.notEqual(differingPixels(await firstFrame('1'), six), 0);
+  // Each line typed draws what the order the desktop reads from it draws:
+  // the fallback 6 for a line with no ASCII number first (full-width digits,
+  // ideographic or no-break space, two signs), the nearest limit beyond the
+  // int range (orders past 7 are drawn to level 7, below 1 as 1).
+  const frames = {};
+  for (const order of ['1', '2', '6', '7']) frames[order] = await firstFrame(order);
+  assert.notEqual(differingPixels(frames['1'], frames['6']), 0);
+  assert.notEqual(differingPixels(frames['2'], frames['6']), 0);
+  const lines = { 'abc': '6', '': '6', '２': '6', '\u3000 2': '6', '\u00a02': '6', '+-2': '6',
+    ' \v\f+0002x': '2', '2147483647': '7', '99999999999999999999': '7', '-5': '1', '-99999999999999999999': '1' };
+  for (const [typed, order] of Object.entries(lines)) {
+    assert.equal(differingPixels(await firstFrame(typed), frames[order]), 0, `${JSON.stringify(typed)} is not ${order}`);
+  }
 });
 
 test('order 7 shows on later frames the picture of its first', async () => {
