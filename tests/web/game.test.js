@@ -8,6 +8,7 @@
 'use strict';
 const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
+const { execFileSync } = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const { kBrowser, kWidth, kHeight, kPrompt, openBrowser, openPage, openGame, enterOrder, canvasPixels } = require('./browser.js');
@@ -158,6 +159,20 @@ test('odd orders are read as the desktop reads them', async () => {
   for (const [typed, order] of Object.entries(lines)) {
     assert.equal(differingPixels(await firstFrame(typed), frames[order]), 0, `${JSON.stringify(typed)} is not ${order}`);
   }
+});
+
+test('a first visit weighs at most 90,000 bytes gzip -9, the WebAssembly at most 40,000', () => {
+  // The six files a browser fetches to start the game, as scripts/web.sh
+  // --bench counts them.
+  const site = process.env.ZQ_SITE || path.resolve(__dirname, '../../build-web/site');
+  const gzipped = (file) => execFileSync('gzip', ['-9', '-c', path.join(site, file)]).length;
+  const files = ['index.html', 'zembrat-quillory.js', 'zembrat-quillory.wasm', 'manifest.webmanifest', 'sw.js',
+    'zembrat-quillory.svg'];
+  const sizes = files.map(gzipped);
+  const total = sizes.reduce((sum, size) => sum + size);
+  console.log(`gzip -9: ${files.map((file, i) => `${file} ${sizes[i]}`).join(', ')}; in all ${total} bytes`);
+  assert.ok(sizes[2] <= 40000, `the WebAssembly is ${sizes[2]} bytes`);
+  assert.ok(total <= 90000, `a first visit is ${total} bytes`);
 });
 
 test('order 7 shows on later frames the picture of its first', async () => {
