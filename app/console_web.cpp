@@ -10,8 +10,8 @@
 
 extern "C" {
 // Waits until the page has the line typed in its field, and returns its
-// length in UTF-8 bytes. The wait goes through Asyncify, and this function
-// and main are on the stack while it lasts (ASYNCIFY_ONLY in CMakeLists.txt).
+// length in UTF-8 bytes. The wait goes through Asyncify, with main on the
+// stack and this function inlined into it (ASYNCIFY_ONLY in CMakeLists.txt).
 int pageLineLength();
 // Copies the line's bytes to `bytes`, which has room for them all.
 void pageLineCopy(char* bytes);
