@@ -1,8 +1,7 @@
 #include "console.h"
 
 #include <climits>
-#include <istream>
-#include <ostream>
+#include <iostream>
 
 const char kPromptGbk[13] = "\xC7\xEB\xCA\xE4\xC8\xEB\xBD\xD7\xCA\xFD\xA1\xA3";
 
@@ -19,4 +18,9 @@ int readOrder(std::istream& in, int fallback) {
     // A failed extraction stores the nearest limit for a number out of range
     // and 0 when there was no number at all.
     return value == INT_MAX || value == INT_MIN ? value : fallback;
+}
+
+int askForOrder(int fallback) {
+    writePrompt(std::cout);
+    return readOrder(std::cin, fallback);
 }

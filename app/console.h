@@ -1,13 +1,15 @@
 // The console side of start-up: one prompt line out, one number in.
 //
-// The prompt's encoding is the one thing that differs between platforms: the
+// On the desktops the prompt's encoding is the one thing that differs: the
 // build takes console_posix.cpp or console_windows.cpp to provide
 // consolePrompt() and the helpers declared under their names below; the rest
-// lives in console.cpp and is the same everywhere.
+// lives in console.cpp, on the standard streams. A browser has a console of
+// its own, console_web.cpp: the page's line, read by orderFromLine.
 #pragma once
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 // The prompt ("please enter the order") as the 12 bytes of its GBK encoding.
 extern const char kPromptGbk[13];  // and the terminating NUL
@@ -23,6 +25,19 @@ void writePrompt(std::ostream& out);
 // A number beyond the int range gives the nearest limit; input that holds no
 // number, or ends before one, gives `fallback`.
 int readOrder(std::istream& in, int fallback);
+
+// Writes the prompt and reads the order typed: `fallback` when the input holds
+// no number. On the desktops, writePrompt on standard output and readOrder on
+// standard input.
+int askForOrder(int fallback);
+
+// The order in one line of text, exactly as readOrder reads that line and a
+// newline in the C locale: white space (space, \t, \n, \v, \f, \r) skipped,
+// an optional sign, decimal digits; the nearest int limit for a number beyond
+// the range; `fallback` when no digit follows. Whatever comes after is ignored.
+// Built everywhere so that the tests can hold it against readOrder; only the
+// browser's console uses it.
+int orderFromLine(std::string_view line, int fallback);
 
 //----------------------------------------------------------------------------
 // console_posix.cpp

@@ -3,8 +3,6 @@
 // on the game runs in the display, timer and keyboard callbacks.
 #include <GL/glut.h>
 
-#include <iostream>
-
 #include "console.h"
 #include "display.h"
 #include "gravity.h"
@@ -13,8 +11,7 @@
 #include "window_identity.h"
 
 int main(int argc, char** argv) {
-    writePrompt(std::cout);
-    fractalOrder = readOrder(std::cin, fractalOrder);
+    fractalOrder = askForOrder(fractalOrder);
 
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_DOUBLE);

@@ -8,7 +8,8 @@
 #   scripts/web.sh              build, then test in Chromium and Firefox
 #   scripts/web.sh --no-check   build only
 #   scripts/web.sh --serve      build, then serve on 127.0.0.1 until Ctrl-C
-#   scripts/web.sh --bench      build, then print frame times in Chromium
+#   scripts/web.sh --bench      build, then print each file's size, raw and
+#                               gzip -9, and frame times in Chromium
 #   scripts/web.sh --audit      build, then print Lighthouse's scores
 #                               (desktop and mobile, the page in English
 #                               and in Chinese) in Chromium
@@ -59,18 +60,41 @@ for size in 192 512; do
 done
 rsvg-convert --width=440 --height=440 --page-width=512 --page-height=512 --left=36 --top=36 \
     --background-color=white --output="$site/icon-maskable-512.png" data/zembrat-quillory.svg
-# The service worker keeps every file of the site under a name made from
-# their contents, so that the same sources always give the same bytes.
+# The service worker keeps the files of the site under a name made from
+# the contents of them all, so that the same sources always give the same
+# bytes. It leaves out the PNG icons, 34 KB that gzip cannot shrink: only
+# installing the app needs them, and the browser fetches them itself then.
 files=$(cd "$site" && ls | LC_ALL=C sort)
 hash=$(cd "$site" && sha256sum $files | sha256sum | cut -c1-16)
-list=$(printf "'%s', " $files)
+list=$(printf "'%s', " $(printf '%s\n' $files | grep -v '\.png$'))
 sed -e "s/@HASH@/$hash/" -e "s/@FILES@/${list%, }/" web/sw.js >"$site/sw.js"
 echo "Built $site: zembrat-quillory.js $(stat -c %s "$site/zembrat-quillory.js") bytes," \
     "zembrat-quillory.wasm $(stat -c %s "$site/zembrat-quillory.wasm") bytes, cache $hash" >&2
 
+# Every file of the site, raw and gzip -9, and the weight of a first visit:
+# the six files a browser fetches to show the page and start the game (the
+# service worker then keeps the PNG icons too, for the installed app).
+print_sizes() {
+    local first_visit=" index.html zembrat-quillory.js zembrat-quillory.wasm manifest.webmanifest sw.js zembrat-quillory.svg "
+    local file raw packed mark total=0
+    printf '%-24s %9s %9s\n' "file (* first visit)" bytes "gzip -9"
+    for file in $(cd "$site" && ls | LC_ALL=C sort); do
+        raw=$(stat -c %s "$site/$file")
+        packed=$(gzip -9 -c "$site/$file" | wc -c)
+        mark=" "
+        if [[ $first_visit == *" $file "* ]]; then
+            mark="*"
+            total=$((total + packed))
+        fi
+        printf '%s %-22s %9d %9d\n' "$mark" "$file" "$raw" "$packed"
+    done
+    printf '%-24s %9s %9d\n' "first visit" "" "$total"
+}
+
 case $mode in
     build) exit 0 ;;
     serve) exec node web/serve.js "$site" "${ZQ_WEB_PORT:-8080}" ;;
+    bench) print_sizes ;;
 esac
 
 # The browser and its driver. npm comes with node from NodeSource; Debian

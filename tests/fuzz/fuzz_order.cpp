@@ -1,5 +1,6 @@
 // libFuzzer target: the fuzzer's bytes as the whole of standard input, read
-// by readOrder and by the independent reader; any difference aborts.
+// by readOrder and by the independent reader, and as the page's line, read by
+// orderFromLine and by readOrder with a newline after it; any difference aborts.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,9 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::istringstream in(input);
     int got = readOrder(in, 6);
     int want = fuzz::expectedOrder(input, 6);
-    if (got != want) {
-        std::fprintf(stderr, "\ninput '%s': read %d, expected %d\n", fuzz::printable(input).c_str(),
-                     got, want);
+    std::istringstream line(input + "\n");
+    int readLine = readOrder(line, 6);
+    int fromLine = orderFromLine(input, 6);
+    if (got != want || fromLine != readLine) {
+        std::fprintf(stderr,
+                     "\ninput '%s': read %d, expected %d; from the line %d, read as a line %d\n",
+                     fuzz::printable(input).c_str(), got, want, fromLine, readLine);
         std::abort();
     }
     return 0;

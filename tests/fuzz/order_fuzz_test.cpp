@@ -1,6 +1,8 @@
 // Whatever arrives on standard input, the order read is the number typed, an
 // int limit, or the fallback: readOrder held against an independent reader on
-// every short byte string and on many random and near-boundary inputs.
+// every short byte string and on many random and near-boundary inputs. The
+// browser's orderFromLine, which reads the page's line without the streams,
+// is held against readOrder on that line and a newline over the same inputs.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -22,6 +24,23 @@ constexpr int kReportLimit = 20;
 int readFrom(const std::string& input, int fallback) {
     std::istringstream in(input);
     return readOrder(in, fallback);
+}
+
+// What is wrong with the readers on `input`: empty when readOrder agrees with
+// the reference, and orderFromLine with readOrder on the input as a line.
+std::string disagreement(const std::string& input, int fallback) {
+    int read = readFrom(input, fallback);
+    int expected = expectedOrder(input, fallback);
+    int fromLine = orderFromLine(input, fallback);
+    int readLine = readFrom(input + "\n", fallback);
+    if (read == expected && fromLine == readLine) {
+        return "";
+    }
+    std::ostringstream text;
+    text << "input '" << printable(input) << "' (fallback " << fallback << "): read " << read
+         << ", expected " << expected << "; from the line " << fromLine << ", read as a line "
+         << readLine;
+    return text.str();
 }
 
 // The reference reader, on cases worked out by hand from the rules.
@@ -69,29 +88,26 @@ TEST(ReadOrder, AgreesOnEveryStringOfUpToTwoBytes) {
             for (int i = 0; i < length; ++i) {
                 input[static_cast<std::size_t>(i)] = static_cast<char>((n >> (8 * i)) & 0xFF);
             }
-            int got = readFrom(input, 6);
-            int want = expectedOrder(input, 6);
-            if (got != want) {
+            std::string wrong = disagreement(input, 6);
+            if (!wrong.empty()) {
                 ++mismatches;
-                ADD_FAILURE() << "input '" << printable(input) << "': read " << got << ", expected "
-                              << want;
+                ADD_FAILURE() << wrong;
             }
         }
     }
 }
 
+// With the bytes of UTF-8's no-break space (C2 A0), ideographic space (E3 80
+// 80) and full-width digits (EF BC 90..99), which a phone's keyboard types.
 TEST(ReadOrder, AgreesOnThreeByteStringsOfTheInterestingBytes) {
-    const std::string bytes(" \t\n\v\f\r+-0189a.\x1F\xA0\x85\x00", 18);
+    const std::string bytes(" \t\n\v\f\r+-0189a.\x1F\xA0\x85\x00\xC2\xE3\x80\xEF\xBC\x92", 24);
     int mismatches = 0;
     for (char a : bytes) {
         for (char b : bytes) {
             for (char c : bytes) {
-                std::string input{a, b, c};
-                int got = readFrom(input, 6);
-                int want = expectedOrder(input, 6);
-                if (got != want && ++mismatches <= kReportLimit) {
-                    ADD_FAILURE() << "input '" << printable(input) << "': read " << got
-                                  << ", expected " << want;
+                std::string wrong = disagreement(std::string{a, b, c}, 6);
+                if (!wrong.empty() && ++mismatches <= kReportLimit) {
+                    ADD_FAILURE() << wrong;
                 }
             }
         }
@@ -130,14 +146,16 @@ class InputMaker {
         return text;
     }
 
-    // Real white space mostly, and now and then a byte that only looks like it.
+    // Real white space mostly, and now and then what only looks like it: bytes,
+    // and no-break and ideographic space in UTF-8.
     std::string space() {
         static const std::string kSpace(" \t\n\v\f\r", 6);
-        static const std::string kLookalikes("\x1C\x1D\x1E\x1F\x85\xA0\x08\x00", 8);
+        static const char* const kLookalikes[] = {"\x1C", "\x1D", "\x1E",     "\x1F",        "\x85",
+                                                  "\xA0", "\x08", "\xC2\xA0", "\xE3\x80\x80"};
         std::string text;
         for (unsigned i = byte() % 5; i > 0; --i) {
-            text += byte() < 240 ? kSpace[byte() % kSpace.size()]
-                                 : kLookalikes[byte() % kLookalikes.size()];
+            text += byte() < 240 ? std::string(1, kSpace[byte() % kSpace.size()])
+                                 : std::string(kLookalikes[byte() % 9]);
         }
         return text;
     }
@@ -147,12 +165,16 @@ class InputMaker {
         return kSigns[byte() % 10];
     }
 
+    // Now and then a digit is full-width, as a Chinese input method types it.
     std::string digits() {
         std::string text;
         unsigned length = byte() % 26;
         bool leadingZeros = byte() < 40;
         for (unsigned i = 0; i < length; ++i) {
-            text += leadingZeros && i < length / 2 ? '0' : static_cast<char>('0' + byte() % 10);
+            char digit =
+                leadingZeros && i < length / 2 ? '0' : static_cast<char>('0' + byte() % 10);
+            text += byte() < 8 ? std::string("\xEF\xBC") + static_cast<char>(digit - '0' + 0x90)
+                               : std::string(1, digit);
         }
         return text;
     }
@@ -199,12 +221,10 @@ TEST(ReadOrder, AgreesOnRandomInputs) {
         std::uint8_t pick;
         fallbacks.next(pick);
         int fallback = pick < 200 ? 6 : static_cast<int>(pick) - 300;
-        int got = readFrom(input, fallback);
-        int want = expectedOrder(input, fallback);
-        if (got != want) {
+        std::string wrong = disagreement(input, fallback);
+        if (!wrong.empty()) {
             ++mismatches;
-            ADD_FAILURE() << "input " << n << " '" << printable(input) << "' (fallback " << fallback
-                          << "): read " << got << ", expected " << want;
+            ADD_FAILURE() << "input " << n << ": " << wrong;
         }
     }
 }

@@ -8,6 +8,7 @@
 'use strict';
 const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
+const { execFileSync } = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const { kBrowser, kWidth, kHeight, kPrompt, openBrowser, openPage, openGame, enterOrder, canvasPixels } = require('./browser.js');
@@ -98,7 +99,9 @@ async function firstFrame(order) {
   await enterOrder(page, order);
   await drawn(page);
   const frame = await canvasPixels(page);
+  const echoed = await page.$eval('#output', (e) => e.textContent);
   await page.close();
+  assert.equal(echoed, `${kPrompt}\n${order}\n`, 'not the line typed');
   assert.deepEqual(blockCells(frame), [...kFirstPiece].sort(), `order ${order}: not the first frame`);
   return frame;
 }
@@ -143,12 +146,33 @@ test('the first frames at orders 2, 6, 7 and the largest match the native game\'
 });
 
 test('odd orders are read as the desktop reads them', async () => {
-  const six = await firstFrame('6');
-  for (const typed of ['abc', '']) assert.equal(differingPixels(await firstFrame(typed), six), 0, `"${typed}"`);
-  // Beyond the int range: the nearest limit, drawn to level 7 like order 7.
-  assert.equal(differingPixels(await firstFrame('2147483647'), await firstFrame('7')), 0);
-  assert.equal(differingPixels(await firstFrame('-5'), await firstFrame('1')), 0);
-  assert.notEqual(differingPixels(await firstFrame('1'), six), 0);
+  // Each line typed draws what the order the desktop reads from it draws:
+  // the fallback 6 for a line with no ASCII number first (full-width digits,
+  // ideographic or no-break space, two signs), the nearest limit beyond the
+  // int range (orders past 7 are drawn to level 7, below 1 as 1).
+  const frames = {};
+  for (const order of ['1', '2', '6', '7']) frames[order] = await firstFrame(order);
+  assert.notEqual(differingPixels(frames['1'], frames['6']), 0);
+  assert.notEqual(differingPixels(frames['2'], frames['6']), 0);
+  const lines = { 'abc': '6', '': '6', '２': '6', '\u3000 2': '6', '\u00a02': '6', '+-2': '6',
+    ' \v\f+0002x': '2', '2147483647': '7', '99999999999999999999': '7', '-5': '1', '-99999999999999999999': '1' };
+  for (const [typed, order] of Object.entries(lines)) {
+    assert.equal(differingPixels(await firstFrame(typed), frames[order]), 0, `${JSON.stringify(typed)} is not ${order}`);
+  }
+});
+
+test('a first visit weighs at most 90,000 bytes gzip -9, the WebAssembly at most 40,000', () => {
+  // The six files a browser fetches to start the game, as scripts/web.sh
+  // --bench counts them.
+  const site = process.env.ZQ_SITE || path.resolve(__dirname, '../../build-web/site');
+  const gzipped = (file) => execFileSync('gzip', ['-9', '-c', path.join(site, file)]).length;
+  const files = ['index.html', 'zembrat-quillory.js', 'zembrat-quillory.wasm', 'manifest.webmanifest', 'sw.js',
+    'zembrat-quillory.svg'];
+  const sizes = files.map(gzipped);
+  const total = sizes.reduce((sum, size) => sum + size);
+  console.log(`gzip -9: ${files.map((file, i) => `${file} ${sizes[i]}`).join(', ')}; in all ${total} bytes`);
+  assert.ok(sizes[2] <= 40000, `the WebAssembly is ${sizes[2]} bytes`);
+  assert.ok(total <= 90000, `a first visit is ${total} bytes`);
 });
 
 test('order 7 shows on later frames the picture of its first', async () => {
