@@ -30,10 +30,11 @@ cut -f1 <(grep -v '^#' "$list") | sort -u | (cd "$src" && xargs -r touch)
 
 # In the list, \n in the text to find or its replacement stands for a line break.
 unescape() { printf '%s' "${1//\\n/$'\n'}"; }
-read_mutants() { grep -n -v -e '^#' -e '^$' "$list" | sed 's/:/\t/'; }
+# Fields are split at a separator that is not white space, so that empty ones stay.
+read_mutants() { grep -n -v -e '^#' -e '^$' "$list" | sed 's/:/\t/' | tr '\t' '\037'; }
 
 # Every text to find must be there exactly once before anything is built.
-while IFS=$'\t' read -r line file find _; do
+while IFS=$'\037' read -r line file find _; do
     text=$(cat "$src/$file" && echo x) && text=${text%x}
     find=$(unescape "$find")
     after=${text#*"$find"}
@@ -67,7 +68,7 @@ run_tests() {
 
 killed=0 built=0 equivalent=0 bad=0
 start=$SECONDS
-while IFS=$'\t' read -r line file find replace breaks reason; do
+while IFS=$'\037' read -r line file find replace breaks reason; do
     [[ $# -eq 0 || " $* " == *" $line "* ]] || continue
     copy=$src/$file
     cp "$copy" "$work/original"
