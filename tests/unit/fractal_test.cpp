@@ -551,6 +551,56 @@ TEST_F(Fractal, HigherOrdersDrawTheCappedFigureOnceThenItsCopy) {
     EXPECT_EQ(recordedTriangles().size(), 9331u);
 }
 
+// Room is kept for 64 tiles of at most GL's largest texture. A viewport that
+// needs more is drawn whole from the arrays on every frame and never copied;
+// one that needs just 64 is still copied. On a GL whose textures stop at 64
+// pixels, and at 1024.
+TEST_F(Fractal, ViewportsNeedingMoreTilesThanThereIsRoomForAreDrawnWholeEveryFrame) {
+    const std::vector<Triangle> capped = drawAndRead(INT_MAX);
+    struct Case {
+        int largest, width, height;
+        std::size_t tiles;  // 0: not copied
+    };
+    // Tiles needed: 9 by 9, 65 by 1 and 9 by 8 (72) beyond the room; 8 by 8 and
+    // 64 by 1 just within it. Tiles stay at 2048 a side on a GL that takes more.
+    const Case cases[] = {
+        {64, 513, 513, 0},  {64, 4097, 64, 0},      {1024, 8200, 7500, 0},   {64, 512, 512, 64},
+        {64, 4096, 64, 64}, {1024, 8192, 8192, 64}, {16384, 8192, 8192, 16},
+    };
+    for (const Case& c : cases) {
+        for (int order : {7, INT_MAX}) {
+            SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " at " +
+                         std::to_string(c.largest) + ", order " + std::to_string(order));
+            fractalOrder = order;
+            // As on a new context: a first frame, small, asks GL again.
+            forgetBackgroundCopy();
+            recording::reset();
+            recording::setRecording(false);
+            recording::gl().maxTextureSize = c.largest;
+            recording::gl().viewport[2] = 64;
+            drawBackground();
+            for (int frame = 1; frame <= 2; ++frame) {
+                recording::reset();
+                recording::gl().maxTextureSize = c.largest;
+                recording::gl().viewport[2] = c.width;
+                recording::gl().viewport[3] = c.height;
+                drawBackground();
+                if (c.tiles > 0 && frame == 2) {
+                    EXPECT_EQ(drawnTiles(1).size(), c.tiles);
+                    continue;
+                }
+                std::size_t end = 0;
+                EXPECT_TRUE(arrayTriangles(1, end) == capped);
+                if (c.tiles > 0) {
+                    EXPECT_TRUE(tileTheViewport(copiedTiles(end), recording::gl().viewport));
+                } else {
+                    EXPECT_EQ(end, recording::calls().size());
+                }
+            }
+        }
+    }
+}
+
 // At the deepest order, level by level: the count on each level, each
 // triangle's side 1.3 / 3^(k-1), a horizontal side opposite the apex, a
 // counter-clockwise winding, and the box the figure never leaves. Every lower
