@@ -505,9 +505,9 @@ TEST_F(Fractal, OrdersPastTheCapDrawTheCappedFigure) {
 TEST_F(Fractal, HigherOrdersDrawTheCappedFigureOnceThenItsCopy) {
     const std::vector<Triangle> capped = drawAndRead(INT_MAX);
     ASSERT_EQ(static_cast<long long>(capped.size()), trianglesUpTo(kDeepestLevel));
-    // The window at its first size, then larger than the largest texture
-    // both ways, and moved.
-    const int viewports[2][4] = {{0, 0, 1280, 860}, {30, 20, 2100, 1030}};
+    // The window low, then at its first size (so the textures grow in height
+    // alone), then larger than the largest texture both ways, and moved.
+    const int viewports[3][4] = {{0, 0, 1280, 400}, {0, 0, 1280, 860}, {30, 20, 2100, 1030}};
     for (int order : {7, INT_MAX}) {
         fractalOrder = order;
         // A frame at a viewport of its own, so the first below is a change.
@@ -549,6 +549,28 @@ TEST_F(Fractal, HigherOrdersDrawTheCappedFigureOnceThenItsCopy) {
     EXPECT_EQ(recording::count("glDrawArrays"), 0u);
     EXPECT_EQ(recording::count("glGetIntegerv"), 0u);
     EXPECT_EQ(recordedTriangles().size(), 9331u);
+}
+
+// A restored context: the copy is drawn and copied anew at the same viewport,
+// every texture given its size again, and tiles fit the new GL's largest.
+TEST_F(Fractal, AForgottenCopyIsDrawnAndCopiedAnew) {
+    const std::vector<Triangle> capped = drawAndRead(INT_MAX);
+    for (int largest : {1024, 512}) {
+        SCOPED_TRACE("largest texture " + std::to_string(largest));
+        recording::setRecording(false);
+        drawBackground();
+        forgetBackgroundCopy();
+        recording::reset();
+        recording::gl().maxTextureSize = largest;
+        drawBackground();
+        std::size_t end = 0;
+        EXPECT_TRUE(arrayTriangles(1, end) == capped);
+        ASSERT_LT(end, recording::calls().size());
+        EXPECT_EQ(recording::calls()[end], glCall("glGetIntegerv", {GL_MAX_TEXTURE_SIZE}));
+        const std::vector<Tile> tiles = copiedTiles(end + 1);
+        EXPECT_TRUE(tileTheViewport(tiles, recording::gl().viewport));
+        EXPECT_EQ(recording::count("glTexImage2D"), tiles.size());
+    }
 }
 
 // Room is kept for 64 tiles of at most GL's largest texture. A viewport that
