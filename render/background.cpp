@@ -195,6 +195,7 @@ void drawCappedFigure() {
 
 void forgetBackgroundCopy() {
     copyValid = false;
+    largestTile = 0;  // a new context may take other sizes
     for (Tile& tile : tiles) {
         tile.textureWidth = 0;
         tile.textureHeight = 0;

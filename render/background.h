@@ -10,9 +10,10 @@
 // fraction of the cost. Called by drawScene.
 void drawBackground();
 
-// Drops the copy of the figure: the next frame draws it from the arrays again
-// and copies it into textures given their size anew, as after the first
-// frame. For a GL that lost its textures and gave back empty ones under the
-// same names (a browser's WebGL context, lost and restored); the desktop's
-// GL keeps them for the whole run and never needs it.
+// Drops the copy of the figure: the next frame asks GL for its largest
+// texture again, draws the figure from the arrays and copies it into textures
+// given their size anew, as on the first frame. For a GL that lost its
+// textures and gave back empty ones under the same names (a browser's WebGL
+// context, lost and restored); the desktop's GL keeps them for the whole run
+// and never needs it.
 void forgetBackgroundCopy();

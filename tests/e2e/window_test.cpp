@@ -144,6 +144,23 @@ TEST_F(WindowTest, AWindowManagerTakesItOnByItsClass) {
     }
 }
 
+// A manager that is still starting may drop a map request. Under one that
+// always drops the first, the game asks again, and its window comes with its
+// class, as the manager read it from the request it took.
+TEST_F(WindowTest, AManagerThatDropsTheFirstMapRequestGetsTheNext) {
+    ChildProcess manager({ZQ_DROPPING_MANAGER_PATH}, {{"DISPLAY", screen_->name()}});
+    for (int wait = 0; wait < 3000 && !x_->windowManagerRuns(); ++wait) {
+        std::this_thread::sleep_for(Millis(20));
+    }
+    ASSERT_TRUE(x_->windowManagerRuns()) << "the manager did not start";
+    ASSERT_NO_FATAL_FAILURE(start("2\n"));
+    EXPECT_EQ(x_->windowClass(window_),
+              (std::vector<std::string>{"zembrat-quillory", "Zembrat-quillory"}));
+    const std::string told = "ignored\nmapped Zembrat-quillory\n";
+    EXPECT_EQ(manager.readOutput(told.size(), Millis(10000)), told);
+    game_.reset();  // before the window manager goes
+}
+
 TEST_F(WindowTest, FirstFrameShowsFloorPieceAndFigureOnWhite) {
     start("2\n");
     // The first frame, or a later one on a slow machine: the points of the

@@ -65,6 +65,7 @@ TEST_P(EventFuzz, RandomPlayKeepsEveryRule) {
         EXPECT_GT(stats.rowsCleared, 0u);
         EXPECT_GT(stats.outsideWalls, 0u);
         EXPECT_GT(stats.hiddenLocks, 0u);
+        EXPECT_GT(stats.dropsFromTop, 0u);
     }
 }
 

@@ -650,7 +650,8 @@ std::string Stats::summary() const {
            " at once), " + std::to_string(gameOvers) + " game overs (" +
            std::to_string(gameOversConfirmed) + " confirmed in a child), " +
            std::to_string(outsideWalls) + " events with a block outside the walls, " +
-           std::to_string(hiddenLocks) + " landings into hidden cells";
+           std::to_string(hiddenLocks) + " landings into hidden cells, " +
+           std::to_string(dropsFromTop) + " dropping blocks from row 19";
 }
 
 //----------------------------------------------------------------------------
@@ -687,6 +688,7 @@ void Harness::newGame() {
     std::uint8_t well = 0;
     bytes_.next(well);
     wellColumn_ = well % 20;
+    landOnTop_ = well >= 128;
     fractalOrder = 1;  // one triangle a frame: the frames are not what is tested here
     recording::setRecording(false);
     ++stats_.games;
@@ -731,7 +733,12 @@ void Harness::countLanding(const GameImage& before) {
     cellsOf(before.currentPiece, cells);
     int board[25][25];
     std::memcpy(board, before.board, sizeof board);
+    bool topHeld = false;
+    for (int column = 0; column < 20; ++column) {
+        topHeld = topHeld || board[19][column] == 1;
+    }
     int cleared = lockInto(board, cells);
+    stats_.dropsFromTop += topHeld && cleared > 0;
     stats_.rowsCleared += static_cast<std::uint64_t>(cleared);
     stats_.mostRowsAtOnce = std::max(stats_.mostRowsAtOnce, cleared);
     for (const Cell& cell : cells) {
@@ -749,6 +756,10 @@ void Harness::countLanding(const GameImage& before) {
 // once); `tieBreak` picks among equals.
 void Harness::planPlacement(unsigned tieBreak) {
     int shape = pieceType;
+    bool buildUp = landOnTop_;  // stack high until row 19 holds a block
+    for (int column = 0; column < 20; ++column) {
+        buildUp = buildUp && board[19][column] != 1;
+    }
     int bestScore = 1 << 30;
     int ties = 0;
     for (int orientation = 0; orientation < kOrientations[shape]; ++orientation) {
@@ -797,7 +808,13 @@ void Harness::planPlacement(unsigned tieBreak) {
             for (const Cell& cell : cells) {
                 inWell = inWell || cell.column == wellColumn_;
             }
-            int score = top * 8 + overhangs - completed * 256 + (inWell && !upright ? 64 : 0);
+            // Building up, away from where pieces appear, so that the game goes on.
+            bool middle = false;
+            for (const Cell& cell : cells) {
+                middle = middle || (cell.column >= 6 && cell.column <= 12);
+            }
+            int height = buildUp ? (middle ? 64 : 0) - top : top;
+            int score = height * 8 + overhangs - completed * 256 + (inWell && !upright ? 64 : 0);
             if (score < bestScore) {
                 bestScore = score;
                 ties = 0;
@@ -837,13 +854,26 @@ std::string Harness::play() {
     return "";
 }
 
+bool Harness::blockedWhereItAppeared() const {
+    for (int k = 0; k < kBlockCount; ++k) {
+        if (currentPiece[k][0] != pieceTemplates[pieceType][k][0] ||
+            currentPiece[k][1] != pieceTemplates[pieceType][k][1]) {
+            return false;
+        }
+    }
+    return forecastTimer().blocked;
+}
+
 // One byte picks what happens next. The four game keys come far more often
 // than any other key, and also in bursts that carry a piece to a wall quickly;
 // frames come less often than keys and steps, so a landed piece usually meets
 // a few events before the frame that replaces it.
 std::string Harness::runBatch(std::uint8_t code) {
     static const char kGameKeys[] = "adsw";
-    if (steering_ && code < 160 && !pieceLanded) {
+    if (landOnTop_ && code < 192 && !pieceLanded && blockedWhereItAppeared()) {
+        return runEvent({EventKind::Key, 's'});
+    }
+    if (steering_ && code < (landOnTop_ ? 208 : 160) && !pieceLanded) {
         return runEvent({EventKind::Key, steeredKey()});
     }
     if (code < 128) {
@@ -905,7 +935,7 @@ std::string Harness::runEvent(const Event& event) {
             after = capture();
         }
         steering_ = false;
-        if (bytes_.next(steer) && steer < 216) {
+        if (bytes_.next(steer) && (steer < 216 || landOnTop_)) {
             planPlacement(steer);
         }
     }

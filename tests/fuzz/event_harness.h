@@ -119,6 +119,7 @@ struct Stats {
     std::uint64_t games = 0;
     std::uint64_t outsideWalls = 0;  // events that left a block in column -1, 20 or 21
     std::uint64_t hiddenLocks = 0;   // landings that wrote a hidden cell
+    std::uint64_t dropsFromTop = 0;  // landings that cleared rows under blocks in row 19
     std::string summary() const;
 };
 
@@ -159,6 +160,7 @@ class Harness {
     void newGame();
     void countLanding(const GameImage& before);
     void planPlacement(unsigned tieBreak);
+    bool blockedWhereItAppeared() const;
     unsigned char steeredKey() const;
     void remember(const Event& event);
 
@@ -172,6 +174,11 @@ class Harness {
     int targetOrientation_ = 0;
     int targetColumn_ = 0;  // of block 0, once turned
     int wellColumn_ = 0;    // kept free for upright bars
+    // In half the games every piece is steered, first onto a stack beside the
+    // middle until it reaches row 19, and a piece blocked where it appears is
+    // mostly landed with s before gravity can end the game: so row 19 holds
+    // blocks while the rows below still fill and clear.
+    bool landOnTop_ = false;
     Event current_{EventKind::Display, 0};
     static constexpr int kRecent = 24;
     Event recent_[kRecent];

@@ -1,9 +1,11 @@
 // Puts every global back to its value at process start, lays the board as
-// main does, and forgets all recorded GL and GLUT calls.
+// main does, and forgets all recorded GL and GLUT calls, and the background's
+// copy and GL's largest texture size, as a restored context would.
 #pragma once
 
 #include <cstring>
 
+#include "background.h"
 #include "recording_gl.h"
 #include "state.h"
 
@@ -15,4 +17,5 @@ inline void startFreshGame() {
     pieceLanded = false;
     initBoard();
     recording::reset();
+    forgetBackgroundCopy();
 }

@@ -505,9 +505,9 @@ TEST_F(Fractal, OrdersPastTheCapDrawTheCappedFigure) {
 TEST_F(Fractal, HigherOrdersDrawTheCappedFigureOnceThenItsCopy) {
     const std::vector<Triangle> capped = drawAndRead(INT_MAX);
     ASSERT_EQ(static_cast<long long>(capped.size()), trianglesUpTo(kDeepestLevel));
-    // The window at its first size, then larger than the largest texture
-    // both ways, and moved.
-    const int viewports[2][4] = {{0, 0, 1280, 860}, {30, 20, 2100, 1030}};
+    // The window low, then at its first size (so the textures grow in height
+    // alone), then larger than the largest texture both ways, and moved.
+    const int viewports[3][4] = {{0, 0, 1280, 400}, {0, 0, 1280, 860}, {30, 20, 2100, 1030}};
     for (int order : {7, INT_MAX}) {
         fractalOrder = order;
         // A frame at a viewport of its own, so the first below is a change.
@@ -549,6 +549,78 @@ TEST_F(Fractal, HigherOrdersDrawTheCappedFigureOnceThenItsCopy) {
     EXPECT_EQ(recording::count("glDrawArrays"), 0u);
     EXPECT_EQ(recording::count("glGetIntegerv"), 0u);
     EXPECT_EQ(recordedTriangles().size(), 9331u);
+}
+
+// A restored context: the copy is drawn and copied anew at the same viewport,
+// every texture given its size again, and tiles fit the new GL's largest.
+TEST_F(Fractal, AForgottenCopyIsDrawnAndCopiedAnew) {
+    const std::vector<Triangle> capped = drawAndRead(INT_MAX);
+    for (int largest : {1024, 512}) {
+        SCOPED_TRACE("largest texture " + std::to_string(largest));
+        recording::setRecording(false);
+        drawBackground();
+        forgetBackgroundCopy();
+        recording::reset();
+        recording::gl().maxTextureSize = largest;
+        drawBackground();
+        std::size_t end = 0;
+        EXPECT_TRUE(arrayTriangles(1, end) == capped);
+        ASSERT_LT(end, recording::calls().size());
+        EXPECT_EQ(recording::calls()[end], glCall("glGetIntegerv", {GL_MAX_TEXTURE_SIZE}));
+        const std::vector<Tile> tiles = copiedTiles(end + 1);
+        EXPECT_TRUE(tileTheViewport(tiles, recording::gl().viewport));
+        EXPECT_EQ(recording::count("glTexImage2D"), tiles.size());
+    }
+}
+
+// Room is kept for 64 tiles of at most GL's largest texture. A viewport that
+// needs more is drawn whole from the arrays on every frame and never copied;
+// one that needs just 64 is still copied. On a GL whose textures stop at 64
+// pixels, and at 1024.
+TEST_F(Fractal, ViewportsNeedingMoreTilesThanThereIsRoomForAreDrawnWholeEveryFrame) {
+    const std::vector<Triangle> capped = drawAndRead(INT_MAX);
+    struct Case {
+        int largest, width, height;
+        std::size_t tiles;  // 0: not copied
+    };
+    // Tiles needed: 9 by 9, 65 by 1 and 9 by 8 (72) beyond the room; 8 by 8 and
+    // 64 by 1 just within it. Tiles stay at 2048 a side on a GL that takes more.
+    const Case cases[] = {
+        {64, 513, 513, 0},  {64, 4097, 64, 0},      {1024, 8200, 7500, 0},   {64, 512, 512, 64},
+        {64, 4096, 64, 64}, {1024, 8192, 8192, 64}, {16384, 8192, 8192, 16},
+    };
+    for (const Case& c : cases) {
+        for (int order : {7, INT_MAX}) {
+            SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " at " +
+                         std::to_string(c.largest) + ", order " + std::to_string(order));
+            fractalOrder = order;
+            // As on a new context: a first frame, small, asks GL again.
+            forgetBackgroundCopy();
+            recording::reset();
+            recording::setRecording(false);
+            recording::gl().maxTextureSize = c.largest;
+            recording::gl().viewport[2] = 64;
+            drawBackground();
+            for (int frame = 1; frame <= 2; ++frame) {
+                recording::reset();
+                recording::gl().maxTextureSize = c.largest;
+                recording::gl().viewport[2] = c.width;
+                recording::gl().viewport[3] = c.height;
+                drawBackground();
+                if (c.tiles > 0 && frame == 2) {
+                    EXPECT_EQ(drawnTiles(1).size(), c.tiles);
+                    continue;
+                }
+                std::size_t end = 0;
+                EXPECT_TRUE(arrayTriangles(1, end) == capped);
+                if (c.tiles > 0) {
+                    EXPECT_TRUE(tileTheViewport(copiedTiles(end), recording::gl().viewport));
+                } else {
+                    EXPECT_EQ(end, recording::calls().size());
+                }
+            }
+        }
+    }
 }
 
 // At the deepest order, level by level: the count on each level, each

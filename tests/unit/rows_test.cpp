@@ -108,6 +108,16 @@ TEST(CompactRows, RemovesFullRowsAndKeepsPartialOnesInOrder) {
     }
 }
 
+// The rows `below`, then `count` partial rows, "1" and "2" in turn, then `above`.
+std::vector<std::string> partialBetween(std::vector<std::string> below, int count,
+                                        const std::vector<std::string>& above = {}) {
+    for (int k = 0; k < count; ++k) {
+        below.push_back(k % 2 ? "2" : "1");
+    }
+    below.insert(below.end(), above.begin(), above.end());
+    return below;
+}
+
 TEST(LockPiece, FullRowsGoAndTheRestDrops) {
     struct Case {
         const char* name;
@@ -129,6 +139,16 @@ TEST(LockPiece, FullRowsGoAndTheRestDrops) {
          {"2", "#####...############", "3"},
          {{{6, 3}, {5, 2}, {6, 2}, {7, 2}}},
          {"2", "......#............#"}},
+        // Row 19 holds blocks while the game goes on: s lands a piece that is
+        // blocked where it appears.
+        {"lying bar completes row 19 alone",
+         partialBetween({}, 18, {"################...."}),
+         {{{16, 19}, {17, 19}, {18, 19}, {19, 19}}},
+         partialBetween({}, 18)},
+        {"T completes row 1 under a stack up to row 19",
+         partialBetween({"#####...############", "3"}, 17),
+         {{{6, 2}, {5, 1}, {6, 1}, {7, 1}}},
+         partialBetween({"......#............#"}, 17)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
