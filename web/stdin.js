@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The browser's standard input: main reads it as on the desktop. The first
 // read waits (through Asyncify) for the line the page hands over,
 // Module.readLine; that line, a newline and the end of input are all the

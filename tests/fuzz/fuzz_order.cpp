@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // libFuzzer target: the fuzzer's bytes as the whole of standard input, read
 // by readOrder and by the independent reader; any difference aborts.
 #include <cstdint>

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
 # Builds the Debian package and checks it: the files it installs, the
 # libraries it depends on, its desktop entry, AppStream metadata, manual pages
 # (English and Chinese) and lintian report, and the packaged program opening

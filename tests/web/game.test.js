@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The web build in Chromium or Firefox (ZQ_BROWSER), played through its page
 // as a player would: the prompt and the order, the canvas, keys, gravity, the
 // end of the game, the touch buttons, the page without WebGL, its two
