@@ -80,7 +80,9 @@ write_notices() {
         exit 1
     fi
     sort -u -o "$sources" "$sources"
+    # With a byte-order mark, by which a browser reads it as UTF-8 from any server.
     {
+        printf '\357\273\277'
         notice_header "Zembrat Quillory $(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/game/CMakeCache.txt") in a web browser: licences"
         notice_section "Emscripten $(tr -d '"' <"$emscripten/emscripten-version.txt"), from $copyright"
         dep5_stanzas "$copyright" "$sources" || exit 1

@@ -14,6 +14,7 @@ const types = {
   '.wasm': 'application/wasm',
   '.svg': 'image/svg+xml',
   '.png': 'image/png',
+  '.txt': 'text/plain; charset=utf-8',  // the notices name people in their own scripts
   '.webmanifest': 'application/manifest+json',
 };
 
