@@ -48,6 +48,7 @@ dep5_stanzas() {
             n = split($0, lines, "\n")
             name = trim(substr(lines[1], 9))
             licence[name] = $0
+            licences[++known] = name
         }
         END {
             for (p = 1; p <= count; p++) {
@@ -76,13 +77,11 @@ dep5_stanzas() {
                 }
                 print ""
             }
-            for (name in named) {
-                if (!(name in licence)) {
-                    print "no text for the licence " name > "/dev/stderr"
-                    exit 1
-                }
-                print licence[name] "\n"
+            for (name in named) if (!(name in licence)) {
+                print "no text for the licence " name > "/dev/stderr"
+                exit 1
             }
+            for (i = 1; i <= known; i++) if (licences[i] in named) print licence[licences[i]] "\n"
         }' "$1"
 }
 
