@@ -91,7 +91,7 @@ dep5_stanzas() {
 # files with the same notice are listed together. A file without one is
 # under the package's general notice.
 source_notices() {
-    local root=$1 file notice
+    local root=$1 file notice plain=
     local -A files=()
     local order=()
     shift
@@ -103,13 +103,14 @@ source_notices() {
                 sub(/^[ \t]*\*? ?/, "")
                 if (!/^(Written by|Creation date|Modification date)/) print
             }' "$root/$file")
-        [ -n "$notice" ] || continue
+        [ -n "$notice" ] || { plain+=" $file"; continue; }
         [ -n "${files[$notice]+set}" ] || order+=("$notice")
         files[$notice]+=" $file"
     done
     for notice in "${order[@]}"; do
         printf 'Files:%s\n%s\n\n' "${files[$notice]}" "$notice"
     done
+    [ -z "$plain" ] || printf 'Files:%s\nNo notice of their own: the general notice above covers them.\n' "$plain"
 }
 
 # notice_header TITLE: the head of a notices file, with the game's own
