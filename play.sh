@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
 # Builds the game (installing what it needs) and starts it.
 set -euo pipefail
 cd "$(dirname "$0")"

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
 # Builds the game and every test (installing what they need) and runs them all:
 # the unit tests against the recording GL stand-in, the start-up tests of the
 # real main and the real program in a real window under Xvfb; the Debian
@@ -7,7 +9,11 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
 ensure_packages "${BUILD_PACKAGES[@]}" googletest libgtest-dev xvfb libx11-dev libxtst-dev openbox \
-    "${DEB_PACKAGES[@]}" "${DEB_CHECK_PACKAGES[@]}"
+    "${DEB_PACKAGES[@]}" "${DEB_CHECK_PACKAGES[@]}" reuse
+
+# Every file says whose it is and under which licence (an SPDX header, or
+# .reuse/dep5 for those that take no comment), and LICENSES/ has the text.
+reuse lint --quiet || { reuse lint | tail -n 20; echo "reuse lint failed" >&2; exit 1; }
 
 jobs=$(nproc)
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Release

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The console side of start-up: one prompt line out, one number in.
 //
 // On the desktops the prompt's encoding is the one thing that differs: the

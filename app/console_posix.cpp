@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The prompt's encoding on POSIX systems: the character set of the locale the
 // environment names for character types, converted to with iconv.
 #include <iconv.h>

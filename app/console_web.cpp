@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The console in a browser. The page shows what the program writes to
 // standard output, decoded as UTF-8, and hands the line typed in its field to
 // the program through the imports of web/page_line.js. The order is read from

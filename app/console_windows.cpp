@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The prompt's encoding on Windows: the output code page of the console, when
 // standard output is one. The prompt is converted from GBK through UTF-16.
 #include <windows.h>

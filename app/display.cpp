@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 #include "display.h"
 
 #include <GL/glut.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // GLUT display callback, registered by main: draws the frame and, once a piece

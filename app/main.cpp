@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // Start-up: ask for the order of the background figure, open the window, lay
 // out the board and hand control to GLUT, whose loop never returns. From then
 // on the game runs in the display, timer and keyboard callbacks.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The order in the line typed on the page, read without the stream library,
 // whose locale machinery the browser build would otherwise carry for one int.
 #include <climits>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // Tells the desktop whose window this is, so that docks, task bars and window
 // switchers show it as the game's, with its icon, and match it to its menu
 // entry. On Windows, whose .exe carries its icon, it keeps input methods away

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The Windows window. Its icon and version come with the .exe, as resources
 // (zembrat-quillory.rc.in), and freeglut gives its windows the icon named
 // GLUT_ICON by itself. What is left to do at run time is to keep input

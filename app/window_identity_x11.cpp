@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The X11 window's identity: its class (WM_CLASS, which the desktop entry's
 // StartupWMClass names), the process that owns it (_NET_WM_PID) and its icon
 // at 16, 32, 48 and 64 pixels (_NET_WM_ICON).

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // Time per frame at the game's window size: drawScene() (which clears, draws
 // the background figure and the field, and swaps) followed by glFinish(), so
 // the renderer's queued work is inside the figure. An empty frame, a clear and

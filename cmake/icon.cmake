@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
 # The game's icon in the raster forms each platform wants, made at build time
 # from its one source, data/zembrat-quillory.svg, which is never kept in the
 # tree in any other form: rsvg-convert (librsvg2-bin) renders it at each size;

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
 # Writes the icon for the X11 window as a C++ header: kWindowIcon holds the
 # images in the layout of the _NET_WM_ICON property, each one its width and
 # height followed by its pixels, rows top down, as 0xAARRGGBB (alpha not

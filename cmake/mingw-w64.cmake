@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
 # Cross-compiling for 64-bit Windows with Debian's MinGW-w64 toolchain
 # (g++-mingw-w64-x86-64). Libraries and headers are taken only from the
 # target's own folders: the MinGW-w64 runtime and whatever prefixes are given

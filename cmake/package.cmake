@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
 # Installing the game as a Debian system expects a game: the program in games/,
 # its manual page in section 6 (in English and in Chinese), a desktop entry and
 # an icon for the menus, the AppStream metadata software centres describe it

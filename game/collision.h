@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The one judge of every move: true when a block of the falling piece lies on

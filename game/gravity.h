@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The gravity period, and the value the timer is armed with (and ignores).

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // Keys, lower case only:
 //   w  turn the piece to its next orientation
 //   s  one row down; lands the piece when the row below is blocked

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What lockPiece found in each of rows 1 to 19 (columns 0 to 19 only).

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The shared game state: seven globals that live for the whole run, the shape
 // table, and the conversions from a block position to a board cell.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Draws the figure behind the field for the typed order. Orders up to 6 are

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
 # Builds the frame-time benchmark into build-bench and runs it. Without a
 # display it starts a private Xvfb for the run and stops it afterwards.
 # Arguments go to the benchmark, e.g. --benchmark_filter=order:6 or

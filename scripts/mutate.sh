@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
 # Mutation run: plants each fault listed in tests/mutants.tsv, one at a time,
 # in a copy of the tree (build-mutate/src), builds it and runs the tests on
 # it. A fault that no test notices is a hole in the tests.

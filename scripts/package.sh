@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
 # Builds the Debian package of the game in build-package/ (installing what that
 # needs): zembrat-quillory_<version>_<arch>.deb, from a release build made
 # with Debian's usual hardening flags.

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
 # Sourced by the play, test and build scripts: installs the Debian packages a
 # step needs when they are missing, or says plainly which ones to install; and
 # runs the long steps of a build quietly.

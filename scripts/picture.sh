@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
 # Makes docs/game.png, the picture at the top of the README, from the game's
 # own window: the six-pointed star of order 2 and the snowflake of the
 # default order 6, each with its piece pressed a few rows down, side by side

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
 # Makes a release of the committed tree in dist/: every file a player
 # downloads, named with the version of project() in CMakeLists.txt, and their
 # checksums.
 #
 #   zembrat-quillory_<version>_amd64.deb                the Debian package
-#   zembrat-quillory-<version>-windows-x86_64.zip       the .exe and README.txt
+#   zembrat-quillory-<version>-windows-x86_64.zip       the .exe, README.txt, LICENSE.txt
+#                                                       and THIRD-PARTY-NOTICES.txt
 #   zembrat-quillory-<version>-web.zip                  the site to host
 #   zembrat-quillory-<version>.tar.gz                   the source
 #   SHA256SUMS                                          for sha256sum -c
@@ -54,13 +57,17 @@ echo "Building the Windows .exe"
 run windows.log scripts/windows.sh --no-check
 mkdir -p "$stage/windows"
 cp build-windows/zembrat-quillory.exe "$stage/windows/"
-# README.txt is in Chinese and English: UTF-8 with a byte-order mark, by
-# which Notepad knows it on every Windows the game runs on (without one,
-# older Notepads read it in the local code page), and CR LF line ends.
-{
+# The texts are UTF-8 with a byte-order mark, by which Notepad knows them on
+# every Windows the game runs on (without one, older Notepads read them in
+# the local code page), and CR LF line ends. README.txt is in Chinese and
+# English; the notices hold names that are not ASCII.
+windows_text() {
     printf '\357\273\277'
-    sed -e "s/@PROJECT_VERSION@/$version/" -e 's/$/\r/' data/windows-readme.txt
-} >"$stage/windows/README.txt"
+    sed -e "s/@PROJECT_VERSION@/$version/" -e 's/$/\r/' "$1"
+}
+windows_text data/windows-readme.txt >"$stage/windows/README.txt"
+windows_text LICENSE >"$stage/windows/LICENSE.txt"
+windows_text build-windows/THIRD-PARTY-NOTICES.txt >"$stage/windows/THIRD-PARTY-NOTICES.txt"
 zip_dir "$stage/windows" "$dist/$name-windows-x86_64.zip"
 
 echo "Building the web build"

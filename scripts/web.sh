@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
 # Builds the game for web browsers into build-web/site: the page, the
 # program as JavaScript and WebAssembly (Emscripten), and the game's icon,
 # static files to host anywhere, with the web app manifest, its icons and
@@ -45,11 +47,61 @@ mkdir -p "$logs"
 ensure_packages cmake make emscripten librsvg2-bin
 export NODE_PATH=${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs
 
+# THIRD-PARTY-NOTICES.txt for the site: the notices of Emscripten's
+# JavaScript runtime and of the system libraries the linker took members of
+# (its trace, in the build's log), from the stanzas of the emscripten
+# package's copyright file that cover their source files; musl's own
+# COPYRIGHT with its C library. Where each library's sources are, under
+# Emscripten's tree: a library not listed stops the build until its notices
+# are known.
+declare -A kLibrarySources=(
+    [libc]="system/lib/libc system/lib/pthread" [libstubs]=system/lib/libc
+    [libc++]=system/lib/libcxx [libc++abi]=system/lib/libcxxabi [libcompiler_rt]=system/lib/compiler-rt
+    [libdlmalloc]="system/lib/dlmalloc.c system/lib/sbrk.c" [libemmalloc]="system/lib/emmalloc.c system/lib/sbrk.c"
+)
+write_notices() {
+    local emscripten=/usr/share/emscripten copyright=/usr/share/doc/emscripten/copyright
+    local sources=$out/notice-sources member library object found unknown=()
+    printf '%s\n' src/shell.js src/preamble.js src/library.js src/postamble.js >"$sources"
+    while read -r member; do
+        library=${member%%.a(*}
+        library=${library%%-*}  # the variant aside: libc++-noexcept, libc-mt
+        object=${member#*(}
+        object=${object%.o)}
+        found=
+        [ -z "${kLibrarySources[$library]:-}" ] ||
+            found=$(cd "$emscripten" && find ${kLibrarySources[$library]} -type f \( -name "$object.c" \
+                -o -name "$object.cpp" -o -name "$object.s" -o -name "$object.S" \) | sort)
+        [ -n "$found" ] || unknown+=("$member")
+        echo "$found" >>"$sources"
+    done < <(sed -n 's|^.*/sysroot/lib/[^/]*/\(lib[^/]*\.a([^)]*)\)$|\1|p' "$logs/build.log" | sort -u)
+    if [ ${#unknown[@]} -ne 0 ] || ! grep -q '^system/lib/libc/musl/' "$sources"; then
+        printf '%s\n' "${unknown[@]}" >&2
+        echo "No notices known for the members above of Emscripten's libraries (or no C library linked)" >&2
+        exit 1
+    fi
+    sort -u -o "$sources" "$sources"
+    # With a byte-order mark, by which a browser reads it as UTF-8 from any server.
+    {
+        printf '\357\273\277'
+        notice_header "Zembrat Quillory $(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/game/CMakeCache.txt") in a web browser: licences"
+        notice_section "Emscripten $(tr -d '"' <"$emscripten/emscripten-version.txt"), from $copyright"
+        dep5_stanzas "$copyright" "$sources" || exit 1
+        notice_section "musl, the C library, from $emscripten/system/lib/libc/musl/COPYRIGHT"
+        cat "$emscripten/system/lib/libc/musl/COPYRIGHT"
+    } >"$site/THIRD-PARTY-NOTICES.txt"
+}
+
 echo "Building the web build" >&2
 run configure.log emcmake cmake -S . -B "$out/game" -DCMAKE_BUILD_TYPE=Release -DZQ_BUILD_TESTS=OFF
+# Linked anew, so that the log holds the linker's trace.
+rm -f "$out/game/app/zembrat-quillory.js"
 run build.log cmake --build "$out/game" -j "$jobs"
 rm -rf "$site"
 mkdir -p "$site"
+source scripts/notices.sh
+write_notices
+cp LICENSE "$site/LICENSE.txt"
 cp web/index.html web/manifest.webmanifest "$out/game/app/zembrat-quillory.js" \
     "$out/game/app/zembrat-quillory.wasm" data/zembrat-quillory.svg "$site/"
 # The app's icons from the one SVG: plain at 192 and 512 pixels, and a

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
 # Cross-builds the game for 64-bit Windows as one file that needs no DLL of
 # its own, build-windows/zembrat-quillory.exe, with Debian's MinGW-w64, and
 # then plays it through Wine in the real-window suite (ctest label windows).
@@ -145,7 +147,8 @@ check_resources() {
     version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/game/CMakeCache.txt")
     strings=$(wrestool --extract --raw --type=16 "$exe" | tr -d '\000')
     for field in "ProductNameZembrat Quillory" "FileDescriptionZembrat Quillory" \
-        "FileVersion$version" "ProductVersion$version"; do
+        "FileVersion$version" "ProductVersion$version" \
+        "LegalCopyrightCopyright 2026 The Zembrat Quillory developers. MIT licence."; do
         grep -aqF "$field" <<<"$strings" || fail_resources "no $field in its version" "$resources"
     done
 }
@@ -155,11 +158,89 @@ fail_resources() {
     exit 1
 }
 
+# THIRD-PARTY-NOTICES.txt beside the .exe: the notices of every library the
+# link map shows linked in. freeglut's are its COPYING and the notices at the
+# head of each of its files compiled in; the MinGW-w64 runtime's are the
+# stanzas of its Debian copyright file that cover the source files its
+# objects name in their debug information; GCC's runtime needs one line.
+# Import stubs of Windows DLLs hold no code of a library's. Anything else
+# stops the build until its notices are known.
+write_notices() {
+    local map=$out/game/app/zembrat-quillory.map work=$out/notices entry archive member
+    local glut=() unknown=() gcc=no mingw_copyright=/usr/share/doc/mingw-w64-x86-64-dev/copyright
+    rm -rf "$work"
+    mkdir -p "$work"
+    : >"$work/mingw-sources"
+    while read -r entry; do
+        archive=$(realpath -m "${entry%%(*}") member=
+        [[ $entry != *\)* ]] || { member=${entry#*(}; member=${member%)}; }
+        case $archive in
+            "$out/freeglut/lib/libglut.a")
+                member=$(freeglut_source "$member") || exit 1
+                glut+=("$member")
+                ;;
+            /usr/lib/gcc/$host/*) gcc=yes ;;
+            /usr/$host/lib/*) mingw_source "$archive" "$member" >>"$work/mingw-sources" || unknown+=("$entry") ;;
+            "$out"/game/*) ;;  # the game's own
+            *) unknown+=("$entry") ;;
+        esac
+    done < <(sed -n -e 's/^LOAD \(.*\.o\)$/\1/p' -e '/^Archive member included/,/^Discarded input sections/s/^\([^ ]*\.a([^)]*)\).*/\1/p' \
+        "$map" | sed "s|^\([^/]\)|$out/game/app/\1|")
+    if [ ${#unknown[@]} -ne 0 ] || [ "$gcc" = no ] || [ ${#glut[@]} -eq 0 ]; then
+        printf '%s\n' "${unknown[@]}" >&2
+        echo "No notices known for the objects above (or no freeglut, or no GCC runtime, in $map)" >&2
+        exit 1
+    fi
+    sort -u -o "$work/mingw-sources" "$work/mingw-sources"
+    local version source
+    version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/game/CMakeCache.txt")
+    source=$(basename "$(ls "$out"/apt/source/freeglut_*.orig.tar.* | head -n 1)")
+    {
+        notice_header "Zembrat Quillory $version for 64-bit Windows: licences"
+        notice_section "freeglut, from Debian's source package $source"
+        cat "$out/freeglut-src/COPYING"
+        echo
+        echo "The files of freeglut compiled into zembrat-quillory.exe, and their own notices:"
+        echo
+        source_notices "$out/freeglut-src" "${glut[@]}"
+        notice_section "The MinGW-w64 runtime, from $mingw_copyright"
+        dep5_stanzas "$mingw_copyright" "$work/mingw-sources" || exit 1
+        notice_section "The GCC runtime"
+        echo "libgcc and libstdc++ are linked in under the GCC Runtime Library Exception,"
+        echo "version 3.1, which asks for no notice (/usr/share/doc/gcc-mingw-w64-base/copyright)."
+    } >"$out/THIRD-PARTY-NOTICES.txt"
+}
+# freeglut_source MEMBER: the source file, in freeglut's tree, of the object
+# MEMBER of its static library.
+freeglut_source() {
+    local object
+    object=$(cd "$out/freeglut-build" && find . -path "*/freeglut_static.dir/*" -name "$1" | head -n 1)
+    [ -n "$object" ] || { echo "freeglut's build has no object $1" >&2; return 1; }
+    object=${object#*/freeglut_static.dir/}
+    echo "${object%.obj}"
+}
+# mingw_source ARCHIVE [MEMBER]: the source file, in MinGW-w64's tree, that
+# the object (or the member of the archive) names in its debug information;
+# nothing for an import stub.
+mingw_source() {
+    local object=$work/object.o name
+    if [ -n "$2" ]; then "$host-ar" p "$1" "$2" >"$object"; else cp "$1" "$object"; fi
+    name=$("$host-objdump" --dwarf=info "$object" 2>/dev/null |
+        sed -n '/DW_TAG_compile_unit/,/DW_AT_comp_dir/s/.*DW_AT_name *:.*: //p' | head -n 1)
+    if [ -n "$name" ]; then
+        echo "${name#./}"
+    elif ! "$host-objdump" -h "$object" | grep -q '\.idata\$'; then
+        return 1
+    fi
+}
+
 ensure_packages "${WINDOWS_PACKAGES[@]}"
 build_freeglut
 build_game
 check_imports
 check_resources
+source scripts/notices.sh
+write_notices
 echo "Built $out/zembrat-quillory.exe ($(stat -c %s "$out/zembrat-quillory.exe") bytes)" >&2
 [ "$check" = yes ] || exit 0
 

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
 # Starts the game again and again under a window manager, each time on a new
 # Xvfb with the manager just started, while stress-ng keeps the CPUs busy, and
 # counts the windows lost (not viewable within 10 s) and those the manager's

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The browser's stand-in for OpenGL 1.1's client arrays and textures:
 // glDrawArrays from the program's memory, texture names and their WebGL
 // textures, copies of the drawing buffer into them, GL_TEXTURE_2D, and the

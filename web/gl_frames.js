@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The browser's stand-in for what OpenGL 1.1 does with a frame: glClear,
 // glClearColor and the buffer swap, and the frame's collected vertices
 // (gl_immediate.js) reaching WebGL.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The browser's stand-in for OpenGL 1.1's state and immediate mode, linked
 // into the web build with --js-library like the other files here: the
 // current colour, line width and texture coordinates, glBegin/glEnd, glRectf,

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The browser's stand-in for GLUT's window and keys, in place of Emscripten's
 // own glutInit and glutCreateWindow: a WebGL context on the page's canvas
 // whose drawing buffer keeps its pixels from frame to frame (gl_frames.js

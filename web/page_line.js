@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The line the player types on the page, handed to the program's start-up
 // (app/console_web.cpp) in place of standard input. The first import waits,
 // through Asyncify, until the page gives the line (Module.readLine); the

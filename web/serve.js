@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // Serves the built site (build-web/site) on the loopback address only, for
 // playing and for the browser tests. Run as `node web/serve.js DIR [PORT]`;
 // it prints the URL. Port 0, the default, takes any free one.
@@ -12,6 +14,7 @@ const types = {
   '.wasm': 'application/wasm',
   '.svg': 'image/svg+xml',
   '.png': 'image/png',
+  '.txt': 'text/plain; charset=utf-8',  // the notices name people in their own scripts
   '.webmanifest': 'application/manifest+json',
 };
 

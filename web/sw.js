@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The page's service worker: it keeps the site's files (but the PNG icons,
 // which only installing the app needs), so that the game plays again without
 // the network once it has been played. The build

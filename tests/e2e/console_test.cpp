@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The console side: the prompt in the console's encoding, nothing else on
 // standard output, and a window for whatever is typed as the order.
 #include <sys/wait.h>

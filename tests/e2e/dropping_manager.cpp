@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // A window manager that drops the first map request it gets, as one still
 // starting up may, and maps every later one. It passes configure requests on
 // as asked and announces itself on the root window, where the suite looks

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // What the end-to-end tests know about the game's window: where cells are,
 // which colours mean what, and a fixture that runs the real game on its own
 // virtual screen.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // Plumbing for the end-to-end tests: a private X server, the game as a child
 // process with its console on pipes, and a client connection that finds the
 // game's window, reads its pixels and types into it.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // Run through Wine by WindowsBuild: opens a GLUT window with the game's window
 // code and writes whether it has an input context at its first frame. Only its
 // own process can ask; ImmGetContext answers NULL for another's window and for

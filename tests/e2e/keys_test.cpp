@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // Steering the first piece, the T, with the keyboard, as seen in the window.
 // Gravity moves the piece a row every second, so checks either look at
 // columns and shape only, or act right after a gravity step and take the

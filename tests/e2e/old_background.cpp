@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // Linked into a copy of the game in place of render/'s drawBackground: every
 // order drawn triangle by triangle, as the game drew them before the capped
 // figure came from vertex arrays. Its frames are what the game's own must

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // Playing the game: gravity, landing, full rows, and the end of the game.
 #include <sys/wait.h>
 

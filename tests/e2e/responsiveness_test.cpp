@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // How quickly the game answers and how little it does while waiting. Times
 // are printed, not asserted: machines are shared. What is asserted holds on a
 // busy CPU: an answer at all, and little CPU time used while idle.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The window itself and what its first frame shows, before any key.
 #include <sys/wait.h>
 

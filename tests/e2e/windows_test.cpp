@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The Windows build, run through Wine (label windows): what is its own on
 // Windows, and that it draws what the native game draws. The keys, gravity
 // and the end of the game are checked by the rest of the suite, which runs

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // Long random plays from fixed seeds, checked after every event; the checks
 // themselves shown to catch the faults they are there for; and the end of the
 // game confirmed in a child process.

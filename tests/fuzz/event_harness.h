@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // Plays long random interleavings of key presses, gravity steps and frames
 // against the game, through the recording GLUT/GL stand-in, and checks after
 // every single event that the rules still hold: the state invariants, and what

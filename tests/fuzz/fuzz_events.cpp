@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // libFuzzer target: the event harness driven by the fuzzer's bytes. Every
 // input is one game (or several, when it reaches game overs) from the first
 // T, checked after every event; a broken rule aborts with the report.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // libFuzzer target: the fuzzer's bytes as the whole of standard input, read
 // by readOrder and by the independent reader, and as the page's line, read by
 // orderFromLine and by readOrder with a newline after it; any difference aborts.

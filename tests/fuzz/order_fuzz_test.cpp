@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // Whatever arrives on standard input, the order read is the number typed, an
 // int limit, or the fallback: readOrder held against an independent reader on
 // every short byte string and on many random and near-boundary inputs. The

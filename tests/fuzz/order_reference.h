@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // An independent reader of the order typed at start, written from the rules
 // rather than from the stream library: the console tests and the console
 // fuzzer hold readOrder against it.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // Presses one key again and again in the game's window through the XTest
 // extension, the way a player holding it down would, until the window is
 // gone (the game has ended) or a time limit passes.

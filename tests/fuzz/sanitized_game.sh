@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
 # Plays the real program, built with AddressSanitizer and
 # UndefinedBehaviorSanitizer, from its console prompt to its game over, in an
 # Xvfb of its own: order 2 on standard input, then `s` held down so that every

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
 # Builds the Debian package and checks it: the files it installs, the
 # libraries it depends on, its desktop entry, AppStream metadata, manual pages
 # (English and Chinese) and lintian report, and the packaged program opening
@@ -59,6 +61,10 @@ for page in man6/zembrat-quillory.6.gz zh_CN/man6/zembrat-quillory.6.gz; do
         { echo "$out"; fail "$page in 80 columns: $width wide, warnings above"; }
 done
 lintian --fail-on error,warning "$deb" || fail "lintian reports errors or warnings"
+# The licence, as packagers and software centres read it.
+grep -qx 'License: MIT' "$root/usr/share/doc/zembrat-quillory/copyright" || fail "copyright grants no MIT licence"
+grep -q '<project_license>MIT</project_license>' "$root/usr/share/metainfo/zembrat-quillory.metainfo.xml" ||
+    fail "the metainfo's project_license is not MIT"
 
 out=$(ZQ_GAME_PATH="$root/usr/games/zembrat-quillory" "$e2e" \
     --gtest_filter='WindowTest.SmokeFloorAndFirstPieceAreDrawn:WindowTest.HasItsTitleSizeAndPosition:WindowTest.TellsTheDesktopItsClassProcessAndIcon:WindowTest.AWindowManagerTakesItOnByItsClass' 2>&1)

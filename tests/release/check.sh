@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
 # Makes the release of HEAD twice, in two clones at different paths, under
 # different umasks and time zones, and checks that both give the same
 # SHA256SUMS; then that the checksums hold, what the zips hold, and that the
@@ -47,8 +49,22 @@ for zip in "$windows" "$web"; do
     ! unzip -Z -v "$zip" | grep 'length of extra field' | grep -qv ' 0 bytes' ||
         fail "$zip: extra fields"
 done
-[ "$(unzip -Z1 "$windows" | tr '\n' ' ')" = "README.txt zembrat-quillory.exe " ] ||
+[ "$(unzip -Z1 "$windows" | tr '\n' ' ')" = \
+    "LICENSE.txt README.txt THIRD-PARTY-NOTICES.txt zembrat-quillory.exe " ] ||
     fail "the Windows zip holds $(unzip -Z1 "$windows" | tr '\n' ' ')"
+# Each zip: the game's licence, and the notices of the libraries in it.
+notices() {  # notices ZIP TEXT...
+    local zip=$1 text
+    shift
+    unzip -p "$zip" LICENSE.txt | grep -q "Copyright 2026 The Zembrat Quillory developers" ||
+        fail "$zip: no LICENSE.txt"
+    for text in "Copyright 2026 The Zembrat Quillory developers" "$@"; do
+        unzip -p "$zip" THIRD-PARTY-NOTICES.txt | grep -qF "$text" || fail "$zip: no \"$text\" in its notices"
+    done
+}
+notices "$windows" "Pawel W. Olszta" "The Open Group" "Lucent Technologies" "the mingw-w64 project" \
+    "GCC Runtime Library Exception"
+notices "$web" "The Emscripten Authors" "musl as a whole is licensed" "Rich Felker"
 cmp -s <(unzip -p "$windows" zembrat-quillory.exe) "$a/build-windows/zembrat-quillory.exe" ||
     fail "the .exe in the Windows zip is not the one built"
 readme=$(unzip -p "$windows" README.txt)

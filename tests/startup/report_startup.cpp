@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // Linked into the start-up probe: the real main with the recording stand-in.
 // When main reaches the event loop, this prints on standard error what
 // start-up did, one GL or GLUT call a line, then the order read and which

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // Runs the real main as a process: what it writes, what it reads, and the
 // order in which it sets up GLUT and GL.
 #include <fcntl.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // Puts every global back to its value at process start, lays the board as
 // main does, and forgets all recorded GL and GLUT calls, and the background's
 // copy and GL's largest texture size, as a restored context would.

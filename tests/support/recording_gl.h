@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // A recording stand-in for the GLUT and OpenGL functions the game calls.
 // Linked instead of freeglut and libGL, it keeps every call with its exact
 // arguments (floats and ints held exactly in doubles) and the callbacks and

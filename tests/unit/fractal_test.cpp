@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The background figure, seen call by call through the recording stand-in.
 //
 // Expected values are worked out here from the figure's own rules: vertices are

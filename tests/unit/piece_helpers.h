@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // Small helpers for the game-logic tests: put blocks on cells, read cells back,
 // and take a bit-exact copy of the game state to compare against later.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // Frame times of the web build in headless Chromium (software WebGL): for
 // each order, the median over many frames of the display callback's
 // JavaScript and WebAssembly alone, and of that plus the drawing, up to the

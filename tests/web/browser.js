@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // What the browser tests and the benchmark share: the built site served on
 // the loopback address, the browser (ZQ_BROWSER: Debian's Chromium headless
 // with its software WebGL, or Firefox ESR in a window on the X server that

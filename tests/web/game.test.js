@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+// SPDX-License-Identifier: MIT
 // The web build in Chromium or Firefox (ZQ_BROWSER), played through its page
 // as a player would: the prompt and the order, the canvas, keys, gravity, the
 // end of the game, the touch buttons, the page without WebGL, its two
@@ -430,6 +432,11 @@ test('the page speaks the first of the browser\'s languages it has, Chinese or E
   const words = await pageWords(english);
   assert.match(words, /^en Zembrat Quillory, a falling-block.* OK The game has ended \(exit status 3\)\. New game .*Game over: the stack reached the top \(exit status 1\)\./);
   assert.deepEqual(words.match(/\p{Script=Han}+/gu), ['中文']);
+  // The licences link opens the notices as UTF-8 text, musl's names intact.
+  assert.deepEqual(await english.$eval('#licences', async (link) => {
+    const response = await fetch(link.href);
+    return [response.headers.get('content-type'), (await response.text()).includes('Timo Teräs')];
+  }), ['text/plain; charset=utf-8', true]);
   await english.close();
   const chinese = await openBrowser(undefined, [], ['fr-FR', 'zh-TW', 'en-US']);
   try {
@@ -438,6 +445,7 @@ test('the page speaks the first of the browser\'s languages it has, Chinese or E
     const words = await pageWords(page);
     assert.match(words, /^zh-CN Zembrat Quillory：.*按 a 左移、d 右移、s 下移、w 旋转。.* 确定 游戏已结束（退出码 3）。 再来一局 .*游戏结束：方块堆到顶了（退出码 1）。/);
     assert.doesNotMatch(words.replace(/zh-CN|Zembrat Quillory|English|WebGL/g, ''), /[a-z]{2}/i, 'English left');
+    assert.equal(await page.$eval('#licences', (e) => e.textContent), '许可');
     await Promise.all([page.waitForNavigation(), page.click('#language')]);
     await page.waitForSelector('#order-form:not([hidden])');
     assert.deepEqual(await page.$eval('#language', (e) => [document.documentElement.lang, e.textContent, e.search]),
