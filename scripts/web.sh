@@ -63,6 +63,7 @@ write_notices() {
     local emscripten=/usr/share/emscripten copyright=/usr/share/doc/emscripten/copyright
     local sources=$out/notice-sources member library object found unknown=()
     printf '%s\n' src/shell.js src/preamble.js src/library.js src/postamble.js >"$sources"
+    # The trace names members as .../sysroot/lib/wasm32-emscripten[/lto]/libc-optz.a(rand.o).
     while read -r member; do
         library=${member%%.a(*}
         library=${library%%-*}  # the variant aside: libc++-noexcept, libc-mt
@@ -74,7 +75,7 @@ write_notices() {
                 -o -name "$object.cpp" -o -name "$object.s" -o -name "$object.S" \) | sort)
         [ -n "$found" ] || unknown+=("$member")
         echo "$found" >>"$sources"
-    done < <(sed -n 's|^.*/sysroot/lib/[^/]*/\(lib[^/]*\.a([^)]*)\)$|\1|p' "$logs/build.log" | sort -u)
+    done < <(sed -n 's|^.*/sysroot/lib/.*/\(lib[^/]*\.a([^)]*)\)$|\1|p' "$logs/build.log" | sort -u)
     if [ ${#unknown[@]} -ne 0 ] || ! grep -q '^system/lib/libc/musl/' "$sources"; then
         printf '%s\n' "${unknown[@]}" >&2
         echo "No notices known for the members above of Emscripten's libraries (or no C library linked)" >&2
