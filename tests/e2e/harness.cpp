@@ -456,6 +456,17 @@ std::optional<Window> XSession::findWindow(const std::string& wanted, bool viewa
     return findTitled(*this, display_, DefaultRootWindow(display_), wanted, 2, viewable);
 }
 
+bool XSession::waitForWindowManager(Millis timeout) {
+    auto deadline = Clock::now() + timeout;
+    while (!windowManagerRuns()) {
+        if (Clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(Millis(20));
+    }
+    return true;
+}
+
 std::optional<Window> XSession::waitForWindow(const std::string& title, Millis timeout) {
     auto deadline = Clock::now() + timeout;
     for (;;) {

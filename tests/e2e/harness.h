@@ -140,6 +140,8 @@ class XSession {
     std::string text(Window window, const char* property);
     // True once a window manager has announced itself on the root window.
     bool windowManagerRuns();
+    // Waits until one has, for at most `timeout`; false if none did.
+    bool waitForWindowManager(Millis timeout);
 
     // nullopt when the window is gone.
     std::optional<Frame> grab(Window window);

@@ -109,10 +109,7 @@ TEST_F(WindowTest, AWindowManagerTakesItOnByItsClass) {
         }
         ChildProcess manager({"openbox", "--config-file", ZQ_OPENBOX_CONFIG},
                              {{"DISPLAY", screen_->name()}});
-        for (int wait = 0; wait < 3000 && !x_->windowManagerRuns(); ++wait) {
-            std::this_thread::sleep_for(Millis(20));
-        }
-        ASSERT_TRUE(x_->windowManagerRuns()) << "openbox did not start";
+        ASSERT_TRUE(x_->waitForWindowManager(Millis(60000))) << "openbox did not start";
         if (stopped) {
             kill(manager.pid(), SIGSTOP);
             game_ = launch();
@@ -151,10 +148,7 @@ TEST_F(WindowTest, AWindowManagerTakesItOnByItsClass) {
 // class, as the manager read it from the request it took.
 TEST_F(WindowTest, AManagerThatDropsTheFirstMapRequestGetsTheNext) {
     ChildProcess manager({ZQ_DROPPING_MANAGER_PATH}, {{"DISPLAY", screen_->name()}});
-    for (int wait = 0; wait < 3000 && !x_->windowManagerRuns(); ++wait) {
-        std::this_thread::sleep_for(Millis(20));
-    }
-    ASSERT_TRUE(x_->windowManagerRuns()) << "the manager did not start";
+    ASSERT_TRUE(x_->waitForWindowManager(Millis(60000))) << "the manager did not start";
     ASSERT_NO_FATAL_FAILURE(start("2\n"));
     EXPECT_EQ(x_->windowClass(window_),
               (std::vector<std::string>{"zembrat-quillory", "Zembrat-quillory"}));
