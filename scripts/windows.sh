@@ -223,7 +223,7 @@ freeglut_source() {
 # the object (or the member of the archive) names in its debug information;
 # nothing for an import stub.
 mingw_source() {
-    local object=$work/object.o name
+    local object=$out/notices/object.o name
     if [ -n "$2" ]; then "$host-ar" p "$1" "$2" >"$object"; else cp "$1" "$object"; fi
     name=$("$host-objdump" --dwarf=info "$object" 2>/dev/null |
         sed -n '/DW_TAG_compile_unit/,/DW_AT_comp_dir/s/.*DW_AT_name *:.*: //p' | head -n 1)
