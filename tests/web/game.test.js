@@ -22,7 +22,6 @@ const kFirstPiece = ['19,9', '18,8', '18,9', '18,10'];
 // the browser's software renderer and Mesa's rasterize a pixel apart (20, 471,
 // 882 and 882 measured), with a little to spare.
 const kNativeSlack = { 2: 50, 6: 550, 7: 950, 2147483647: 950 };
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 // What only Chromium's DevTools protocol can do, or only Chromium's flags.
 const chromiumOnly = { skip: kBrowser !== 'chromium' && 'needs Chromium (DevTools protocol, flags or touch emulation)' };
 
@@ -338,12 +337,19 @@ test('gravity lowers the piece a row a second', async () => {
 });
 
 test('game over: status 1 on the page, the last frame kept, and a new game', async () => {
+  // s stacks the pieces up to the top; the gravity step that then finds no
+  // room ends the game. The test fires each step once every frame asked for
+  // is drawn, so that the last frame shows the stack as it ended (a real
+  // timer could end the game between a landing and the frame of the next
+  // piece).
   const page = await openGame(session);
+  await holdGravity(page);
   await enterOrder(page, '1');
   const canvasTop = await page.$eval('#canvas', (e) => e.getBoundingClientRect().top);
   for (let i = 0; i < 600 && await page.$eval('#ended', (e) => e.hidden); i++) {
     await page.keyboard.press('s');
-    await sleep(20);
+    await drawn(page);
+    await fireGravity(page);
   }
   assert.match(await page.$eval('#ended-text', (e) => e.textContent), /^Game over\b.*exit status 1\b/);
   assert.equal(await page.$eval('#canvas', (e) => e.getBoundingClientRect().top), canvasTop, 'the canvas moved');
