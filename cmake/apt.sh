@@ -17,6 +17,8 @@ if [ "${1:-}" = --arch ]; then
     shift 2
 fi
 mkdir -p "$dir/lists/partial" "$dir/cache/archives/partial" "$dir/parts"
+# apt takes a relative Dir:: path as one under /etc/apt: make it whole.
+dir=$(cd "$dir" && pwd)
 touch "$dir/status"
 options=(-o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$dir/parts"
     -o "Dir::State::Lists=$dir/lists" -o "Dir::Cache=$dir/cache" -o "Dir::State::status=$dir/status"
