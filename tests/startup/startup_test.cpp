@@ -49,8 +49,9 @@ ProbeRun runProbe(const std::string& input, std::vector<std::string> environment
             env.push_back(entry.data());
         }
         env.push_back(nullptr);
-        char* argv[] = {const_cast<char*>(STARTUP_PROBE), nullptr};
-        execve(STARTUP_PROBE, argv, env.data());
+        // The probe, through the emulator in a cross build.
+        const char* argv[] = {STARTUP_COMMAND, nullptr};
+        execve(argv[0], const_cast<char* const*>(argv), env.data());
         _exit(127);
     }
     close(in[0]);
