@@ -7,12 +7,20 @@
 // Replaying a failure: the message names the seed. Run
 //   ZQ_FUZZ_SEED=<seed> ZQ_FUZZ_EVENTS=<events> fuzz_tests --gtest_filter='*EventFuzz.*/0'
 // to play only that seed, for as many events as wanted.
+//
+// Every play's summary ends in its digest, of the pieces, boards and frames:
+// written to ZQ_FUZZ_DIGEST_DIR when that is set, and held against the one
+// found in ZQ_FUZZ_EXPECTED_DIGEST_DIR, another build's, when that is set
+// (a cross build, emulated, plays by the same rules as the build machine).
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <vector>
 
 #include "event_harness.h"
@@ -36,6 +44,12 @@ std::uint64_t fromEnvironment(const char* name, std::uint64_t otherwise) {
     return value && *value ? std::strtoull(value, nullptr, 0) : otherwise;
 }
 
+// The file for this seed's summary in the folder the variable names, or "".
+std::string summaryFile(const char* variable, std::uint64_t seed) {
+    const char* dir = std::getenv(variable);
+    return dir && *dir ? std::string(dir) + "/event-fuzz-" + std::to_string(seed) : "";
+}
+
 // Four seeds of 300 000 events each: over a million events in every run of
 // the test command, split so that ctest can spread them over the cores.
 constexpr std::uint64_t kEventsPerSeed = 300000;
@@ -47,6 +61,7 @@ TEST_P(EventFuzz, RandomPlayKeepsEveryRule) {
     fuzz::Options options;
     options.maxEvents = fromEnvironment("ZQ_FUZZ_EVENTS", kEventsPerSeed);
     options.replay = "replay with ZQ_FUZZ_SEED=" + std::to_string(seed);
+    options.figureInDigest = true;
     fuzz::SeededBytes bytes(seed);
     fuzz::Harness harness(bytes, options);
 
@@ -59,6 +74,15 @@ TEST_P(EventFuzz, RandomPlayKeepsEveryRule) {
 
     ASSERT_EQ(broke, "") << options.replay << " ZQ_FUZZ_EVENTS=" << stats.events;
     EXPECT_EQ(stats.events, options.maxEvents);
+    if (std::string path = summaryFile("ZQ_FUZZ_DIGEST_DIR", seed); !path.empty()) {
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        EXPECT_TRUE(std::ofstream(path) << stats.summary() << "\n") << "cannot write " << path;
+    }
+    if (std::string path = summaryFile("ZQ_FUZZ_EXPECTED_DIGEST_DIR", seed); !path.empty()) {
+        std::ifstream file(path);
+        EXPECT_EQ(stats.summary() + "\n", std::string(std::istreambuf_iterator<char>(file), {}))
+            << "another play than " << path << "'s";
+    }
     // A play this long reaches every kind of situation; if these ever stay at
     // 0 the event mix no longer tests what it should.
     if (options.maxEvents >= kEventsPerSeed) {

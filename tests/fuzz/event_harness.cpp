@@ -13,6 +13,7 @@
 
 #include "collision.h"
 #include "display.h"
+#include "fractal.h"
 #include "fresh_game.h"
 #include "gravity.h"
 #include "keyboard.h"
@@ -645,6 +646,8 @@ std::string confirmGameOverInChild() {
 }
 
 std::string Stats::summary() const {
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(digest));
     return std::to_string(events) + " events (" + std::to_string(keys) + " keys, " +
            std::to_string(timers) + " gravity steps, " + std::to_string(displays) + " frames), " +
            std::to_string(games) + " games, " + std::to_string(landings) + " landings, " +
@@ -653,7 +656,13 @@ std::string Stats::summary() const {
            std::to_string(gameOversConfirmed) + " confirmed in a child), " +
            std::to_string(outsideWalls) + " events with a block outside the walls, " +
            std::to_string(hiddenLocks) + " landings into hidden cells, " +
-           std::to_string(dropsFromTop) + " dropping blocks from row 19";
+           std::to_string(dropsFromTop) + " dropping blocks from row 19, digest " + hex;
+}
+
+void Stats::fold(const void* bytes, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+        digest = (digest ^ static_cast<const unsigned char*>(bytes)[i]) * 0x100000001b3u;
+    }
 }
 
 //----------------------------------------------------------------------------
@@ -685,6 +694,9 @@ std::string Harness::currentEvent() const {
 }
 
 void Harness::newGame() {
+    if (stats_.games > 0) {
+        foldGame();
+    }
     startFreshGame();
     steering_ = false;
     std::uint8_t well = 0;
@@ -694,6 +706,12 @@ void Harness::newGame() {
     fractalOrder = 1;  // one triangle a frame: the frames are not what is tested here
     recording::setRecording(false);
     ++stats_.games;
+}
+
+void Harness::foldGame() {
+    stats_.fold(board, sizeof board);
+    std::uint64_t frames = recording::digest();
+    stats_.fold(&frames, sizeof frames);
 }
 
 void Harness::remember(const Event& event) {
@@ -740,6 +758,7 @@ void Harness::countLanding(const GameImage& before) {
         topHeld = topHeld || board[19][column] == 1;
     }
     int cleared = lockInto(board, cells);
+    stats_.fold(::board, sizeof ::board);
     stats_.dropsFromTop += topHeld && cleared > 0;
     stats_.rowsCleared += static_cast<std::uint64_t>(cleared);
     stats_.mostRowsAtOnce = std::max(stats_.mostRowsAtOnce, cleared);
@@ -842,6 +861,20 @@ unsigned char Harness::steeredKey() const {
 }
 
 std::string Harness::play() {
+    if (options_.figureInDigest) {
+        // Every vertex and colour, not the texture names, which depend on
+        // what the process drew before.
+        startFreshGame();
+        fractalOrder = kDeepestLevel + 1;
+        display();
+        for (const GlCall& call : recording::calls()) {
+            if (std::strcmp(call.name, "glVertex2f") == 0 ||
+                std::strcmp(call.name, "glColor3f") == 0) {
+                stats_.fold(call.args,
+                            sizeof call.args[0] * static_cast<std::size_t>(call.argCount));
+            }
+        }
+    }
     newGame();
     while (stats_.events < options_.maxEvents) {
         std::uint8_t code;
@@ -852,7 +885,9 @@ std::string Harness::play() {
         if (!broke.empty()) {
             return broke;
         }
+        stats_.fold(currentPiece, sizeof currentPiece);
     }
+    foldGame();
     return "";
 }
 

@@ -122,6 +122,12 @@ struct Stats {
     std::uint64_t outsideWalls = 0;  // events that left a block in column -1, 20 or 21
     std::uint64_t hiddenLocks = 0;   // landings that wrote a hidden cell
     std::uint64_t dropsFromTop = 0;  // landings that cleared rows under blocks in row 19
+    // Of the play (64-bit FNV-1a): the piece after every batch of events, the
+    // board after every landing and at the end of each game, every GL call
+    // of its frames (and the figure, see Options). The same on every machine
+    // that plays by the same rules and draws the same.
+    std::uint64_t digest = 0xcbf29ce484222325u;
+    void fold(const void* bytes, std::size_t size);
     std::string summary() const;
 };
 
@@ -134,6 +140,10 @@ struct Options {
     // How to replay this run, for the report made if the game ends the
     // process during an event the harness expected it to survive.
     std::string replay;
+    // The plays draw the figure at order 1, for speed. With this, the digest
+    // takes in the figure at the cap too, drawn once before the play: a
+    // moment's work, too long for a fuzzer's many short runs.
+    bool figureInDigest = false;
 };
 
 class Harness {
@@ -160,6 +170,7 @@ class Harness {
     std::string runTimer(const Event& event);
     std::string failure(const std::string& what, const GameImage& image) const;
     void newGame();
+    void foldGame();
     void countLanding(const GameImage& before);
     void planPlacement(unsigned tieBreak);
     bool blockedWhereItAppeared() const;

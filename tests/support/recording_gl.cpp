@@ -18,6 +18,8 @@ namespace {
 std::vector<GlCall> log;
 std::vector<std::pair<const char*, std::size_t>> counts;
 bool recordingOn = true;
+constexpr std::uint64_t kDigestStart = 0xcbf29ce484222325u;  // FNV-1a's offset basis
+std::uint64_t callDigest = kDigestStart;
 Glut glutState;
 Gl glState;
 
@@ -38,16 +40,24 @@ ClientArray vertexArray;
 ClientArray colourArray;
 
 void record(const char* name, const double* args, int argCount) {
-    bool counted = false;
-    for (auto& entry : counts) {
-        if (entry.first == name || std::strcmp(entry.first, name) == 0) {
-            ++entry.second;
-            counted = true;
-            break;
-        }
+    std::size_t index = 0;
+    while (index < counts.size() && counts[index].first != name &&
+           std::strcmp(counts[index].first, name) != 0) {
+        ++index;
     }
-    if (!counted) {
-        counts.emplace_back(name, 1);
+    if (index == counts.size()) {
+        counts.emplace_back(name, 0);
+    }
+    ++counts[index].second;
+    // The function, as its place among those called since the reset, and the
+    // bits of each argument: a 64-bit word at a time, cheap enough for every
+    // call of a long run.
+    auto fold = [](std::uint64_t word) { callDigest = (callDigest ^ word) * 0x100000001b3u; };
+    fold(index);
+    for (int i = 0; i < argCount; ++i) {
+        std::uint64_t bits;
+        std::memcpy(&bits, &args[i], sizeof bits);
+        fold(bits);
     }
     if (!recordingOn) {
         return;
@@ -89,9 +99,14 @@ std::size_t count(const char* name) {
     return 0;
 }
 
+std::uint64_t digest() {
+    return callDigest;
+}
+
 void reset() {
     log.clear();
     counts.clear();
+    callDigest = kDigestStart;
     recordingOn = true;
     glutState = Glut{};
     // The textures stay, as the game keeps them from test to test.

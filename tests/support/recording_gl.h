@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <ostream>
 #include <string>
@@ -35,6 +36,10 @@ const std::vector<GlCall>& calls();
 
 // Number of recorded calls of one function.
 std::size_t count(const char* name);
+
+// A digest (FNV-1a, by 64-bit words) of every call since the last reset,
+// recorded or not: its function and exact arguments. Runs that drew the same agree.
+std::uint64_t digest();
 
 // Forgets the calls and everything GLUT was given, and puts the viewport and
 // the largest texture below back to their defaults (the textures stay, as
