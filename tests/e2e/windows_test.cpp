@@ -1,15 +1,14 @@
 // SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
 // SPDX-License-Identifier: MIT
 // The Windows build, run through Wine (label windows): what is its own on
-// Windows, and that it draws what the native game draws. The keys, gravity
-// and the end of the game are checked by the rest of the suite, which runs
-// against it as well.
+// Windows. That it draws what the native game draws (cross_build_test.cpp),
+// the keys, gravity and the end of the game are checked by the rest of the
+// suite, which runs against it as well.
 #include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <iostream>
 #include <map>
 #include <vector>
 
@@ -34,26 +33,6 @@ TEST_F(WindowsBuild, PromptOnAPipeIsGbkEndedByCrLf) {
     ASSERT_TRUE(status) << "the game still runs after its window was closed";
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << describeWaitStatus(*status);
     EXPECT_EQ(game_->output(), expected);
-}
-
-TEST_F(WindowsBuild, FirstFrameMatchesTheNativeGame) {
-    start("2\n");
-    Frame windows = grabSettled();
-    game_.reset();
-    start("2\n", {}, kNativeGame);
-    Frame native = grabSettled();
-    // The piece may have fallen further in one of them; everything else is
-    // the same to the pixel, and the piece is the same T, drawn the same.
-    EXPECT_TRUE(sameBackground(windows, native));
-    Cells blocks = blockCells(windows);
-    EXPECT_EQ(normalised(blocks), normalised(kFirstPiece)) << describe(blocks);
-    EXPECT_EQ(leftmostCol(blocks), leftmostCol(kFirstPiece));
-    std::string why;
-    for (const Cell& cell : blocks) {
-        EXPECT_TRUE(isOutlinedCell(windows, cell, kBlockColour, &why)) << why;
-    }
-    std::cout << "whole frames " << (windows == native ? "identical" : "differ in the piece")
-              << "\n";
 }
 
 // The window has the icon the .exe carries under GLUT_ICON, which freeglut
