@@ -163,8 +163,8 @@ test('odd orders are read as the desktop reads them', async () => {
 });
 
 test('a first visit weighs at most 90,000 bytes gzip -9, the WebAssembly at most 40,000', () => {
-  // The six files a browser fetches to start the game, as scripts/web.sh
-  // --bench counts them.
+  // The six files a browser fetches to start the game, as the benchmark
+  // counts them.
   const site = process.env.ZQ_SITE || path.resolve(__dirname, '../../build-web/site');
   const gzipped = (file) => execFileSync('gzip', ['-9', '-c', path.join(site, file)]).length;
   const files = ['index.html', 'zembrat-quillory.js', 'zembrat-quillory.wasm', 'manifest.webmanifest', 'sw.js',
