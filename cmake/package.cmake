@@ -99,7 +99,9 @@ twenty by twenty cells; the player moves and turns them with four keys so
 that they fill whole rows, which then disappear. The game ends when a new
 piece has no room at the top.
 .
-Behind the field the game draws a coloured figure of nested triangles whose
-order is typed in the terminal before the window opens: a six-pointed star
-at order 2, a fine snowflake at the default order 6.")
+Behind the field the game draws a coloured figure of triangles, smaller ones
+growing from the sides of larger ones. Its order is typed in the terminal
+before the window opens: a six-pointed star at order 2, a fine snowflake at
+order 6, which is also the order when what is typed does not begin with a
+number.")
 include(CPack)
