@@ -3,7 +3,8 @@
 # Installing the game as a Debian system expects a game: the program in games/,
 # its manual page in section 6 (in English and in Chinese), a desktop entry and
 # an icon for the menus, the AppStream metadata software centres describe it
-# by, and its documents; and a Debian package of exactly that (scripts/package.sh).
+# by, and its documents; and a Debian package of exactly that (the native
+# preset's package step).
 # Tests, the benchmark and the static libraries are never installed.
 if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
     return()

@@ -49,20 +49,20 @@ zip_dir() {
 
 echo "Release $version of $(git rev-parse --short HEAD), SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH"
 
-# Each build through its preset, without its tests. CPack gives the members
-# of the .deb the modes its files got from the umask: one that is the same
-# everywhere makes the same package everywhere.
-build() {  # build PRESET TARGET
+# Each build through its preset, without its tests.
+build() {  # build PRESET
     run "$1-configure.log" cmake --preset "$1" -DZQ_BUILD_TESTS=OFF
-    run "$1-build.log" cmake --build --preset "$1" --target "$2"
+    run "$1-build.log" cmake --build --preset "$1"
 }
 echo "Building the Debian package"
-build native zembrat-quillory
+build native
+# CPack gives the members of the .deb the modes its files got from the
+# umask: one that is the same everywhere makes the same package everywhere.
 (umask 0022 && run package.log cpack --preset native)
 cp "build-native/zembrat-quillory_${version}_$(dpkg --print-architecture).deb" "$dist/"
 
 echo "Building the Windows .exe"
-build windows windows_exe
+build windows
 mkdir -p "$stage/windows"
 cp build-windows/zembrat-quillory.exe "$stage/windows/"
 # The texts are UTF-8 with a byte-order mark, by which Notepad knows them on
@@ -79,7 +79,7 @@ windows_text build-windows/THIRD-PARTY-NOTICES.txt >"$stage/windows/THIRD-PARTY-
 zip_dir "$stage/windows" "$dist/$name-windows-x86_64.zip"
 
 echo "Building the web build"
-build web site
+build web
 cp -r build-web/site "$stage/web"
 zip_dir "$stage/web" "$dist/$name-web.zip"
 
