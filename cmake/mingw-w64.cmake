@@ -3,7 +3,7 @@
 # Cross-compiling for 64-bit Windows with Debian's MinGW-w64 toolchain
 # (g++-mingw-w64-x86-64). Libraries and headers are taken only from the
 # target's own folders: the MinGW-w64 runtime and whatever prefixes are given
-# in CMAKE_FIND_ROOT_PATH (scripts/windows.sh gives its freeglut), never from
+# in CMAKE_FIND_ROOT_PATH (the Windows build gives its freeglut), never from
 # the build machine's /usr.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)

@@ -3,7 +3,8 @@
 # Installing the game as a Debian system expects a game: the program in games/,
 # its manual page in section 6 (in English and in Chinese), a desktop entry and
 # an icon for the menus, the AppStream metadata software centres describe it
-# by, and its documents; and a Debian package of exactly that (scripts/package.sh).
+# by, and its documents; and a Debian package of exactly that (the native
+# preset's package step).
 # Tests, the benchmark and the static libraries are never installed.
 if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
     return()
@@ -99,7 +100,9 @@ twenty by twenty cells; the player moves and turns them with four keys so
 that they fill whole rows, which then disappear. The game ends when a new
 piece has no room at the top.
 .
-Behind the field the game draws a coloured figure of nested triangles whose
-order is typed in the terminal before the window opens: a six-pointed star
-at order 2, a fine snowflake at the default order 6.")
+Behind the field the game draws a coloured figure of triangles, smaller ones
+growing from the sides of larger ones. Its order is typed in the terminal
+before the window opens: a six-pointed star at order 2, a fine snowflake at
+order 6, which is also the order when what is typed does not begin with a
+number.")
 include(CPack)

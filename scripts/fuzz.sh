@@ -2,7 +2,8 @@
 # SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
 # SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets with clang, AddressSanitizer and
-# UndefinedBehaviorSanitizer in build-fuzz, and runs one of them.
+# UndefinedBehaviorSanitizer (the fuzz preset, in build-fuzz), and runs one
+# of them.
 #
 #   scripts/fuzz.sh [SECONDS] [events|order]
 #
@@ -35,11 +36,10 @@ fi
 
 # clang and its runtime libraries (libFuzzer and the sanitizers) on top of
 # what every build needs.
-ensure_packages "${BUILD_PACKAGES[@]}" googletest libgtest-dev clang libclang-rt-14-dev
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" clang libclang-rt-14-dev
 
-cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DZQ_SANITIZE=ON -DZQ_LIBFUZZER=ON -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link"
-cmake --build build-fuzz -j 2 --target "fuzz_$target"
+cmake --preset fuzz
+cmake --build --preset fuzz --target "fuzz_$target"
 
 corpus=build-fuzz/corpus/$target
 crashes=build-fuzz/crashes/$target

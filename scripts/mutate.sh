@@ -16,7 +16,7 @@ set -euo pipefail
 start=$SECONDS
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/packages.sh"
-ensure_packages "${BUILD_PACKAGES[@]}" googletest libgtest-dev xvfb libx11-dev libxtst-dev openbox
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 list=$root/tests/mutants.tsv
 work=$root/build-mutate
 src=$work/src

@@ -37,21 +37,33 @@ ensure_packages() {
     }
 }
 
-# What building the game needs; the last two render its icon from the SVG
-# source and turn it into the pixels the X11 window is given.
-BUILD_PACKAGES=(cmake make g++ freeglut3-dev libgl-dev libx11-dev libgl1-mesa-dri libglx-mesa0
-    librsvg2-bin imagemagick)
+# What building the game needs: CMake with Ninja, the compiler, freeglut and
+# GL; dpkg-buildflags for the flags of a Debian package, which the native
+# preset builds with; rsvg-convert and ImageMagick, which render the icon
+# from its SVG source and turn it into the pixels the X11 window is given.
+BUILD_PACKAGES=(cmake ninja-build g++ freeglut3-dev libgl-dev libx11-dev libgl1-mesa-dri libglx-mesa0
+    dpkg-dev librsvg2-bin imagemagick)
 
-# What cross-building the Windows .exe needs: the MinGW-w64 compiler and
-# windres, and the tools that render the icon and make a Windows icon of it
-# (icoutils also reads the resources back out of the .exe).
-WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
-    librsvg2-bin icoutils)
+# What its tests need: GoogleTest, an X server, XTest for the key presses
+# and a window manager to open the window under.
+TEST_PACKAGES=(googletest libgtest-dev xvfb libxtst-dev openbox)
 
-# What building the Debian package needs (dpkg-shlibdeps, and file, through
-# which CPack finds the programs to look at), and what checking it needs.
+# What building the Debian package needs (file, through which CPack finds
+# the programs to look at), and what checking it needs.
 DEB_PACKAGES=(dpkg-dev file)
 DEB_CHECK_PACKAGES=(lintian desktop-file-utils mandoc man-db appstream)
+
+# The Windows .exe: the MinGW-w64 compiler and windres, and the tools that
+# render the icon and make a Windows icon of it (icoutils also reads the
+# resources back out of the .exe); Wine to play it.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64 icoutils wine wine64)
+
+# The web build, and the browsers it is tested in. Debian's emscripten brings
+# Debian's node with it, unless a node from elsewhere is there already.
+WEB_PACKAGES=(emscripten chromium firefox-esr)
+
+# The frame-time benchmark.
+BENCH_PACKAGES=(libbenchmark-dev xvfb)
 
 # run LOG COMMAND...: runs the command with its output in $logs/LOG (the
 # sourcing script sets logs), shown only when it fails.

@@ -13,8 +13,8 @@ source scripts/packages.sh
 ensure_packages "${BUILD_PACKAGES[@]}" xvfb xdotool optipng
 out=${1:-docs/game.png}
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DZQ_BUILD_TESTS=OFF >/dev/null
-cmake --build build -j "$(nproc)" --target zembrat-quillory >/dev/null
+cmake --preset native -DZQ_BUILD_TESTS=OFF >/dev/null
+cmake --build --preset native --target zembrat-quillory >/dev/null
 
 tmp=$(mktemp -d)
 pids=()

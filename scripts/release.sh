@@ -18,7 +18,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
-ensure_packages git zip  # the build scripts install what they need themselves
+ensure_packages git zip "${BUILD_PACKAGES[@]}" "${DEB_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" emscripten
 
 # The source tarball is the commit; the rest must be built from it too.
 if [ -n "$(git status --porcelain)" ]; then
@@ -49,12 +49,20 @@ zip_dir() {
 
 echo "Release $version of $(git rev-parse --short HEAD), SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH"
 
+# Each build through its preset, without its tests.
+build() {  # build PRESET
+    run "$1-configure.log" cmake --preset "$1" -DZQ_BUILD_TESTS=OFF
+    run "$1-build.log" cmake --build --preset "$1"
+}
 echo "Building the Debian package"
-run package.log scripts/package.sh
-cp "build-package/zembrat-quillory_${version}_$(dpkg --print-architecture).deb" "$dist/"
+build native
+# CPack gives the members of the .deb the modes its files got from the
+# umask: one that is the same everywhere makes the same package everywhere.
+(umask 0022 && run package.log cpack --preset native)
+cp "build-native/zembrat-quillory_${version}_$(dpkg --print-architecture).deb" "$dist/"
 
 echo "Building the Windows .exe"
-run windows.log scripts/windows.sh --no-check
+build windows
 mkdir -p "$stage/windows"
 cp build-windows/zembrat-quillory.exe "$stage/windows/"
 # The texts are UTF-8 with a byte-order mark, by which Notepad knows them on
@@ -71,7 +79,7 @@ windows_text build-windows/THIRD-PARTY-NOTICES.txt >"$stage/windows/THIRD-PARTY-
 zip_dir "$stage/windows" "$dist/$name-windows-x86_64.zip"
 
 echo "Building the web build"
-run web.log scripts/web.sh --no-check
+build web
 cp -r build-web/site "$stage/web"
 zip_dir "$stage/web" "$dist/$name-web.zip"
 

@@ -3,7 +3,7 @@
 // The page's service worker: it keeps the site's files (but the PNG icons,
 // which only installing the app needs), so that the game plays again without
 // the network once it has been played. The build
-// (scripts/web.sh) writes in the list of files and a cache name that carries
+// (web/site.sh) writes in the list of files and a cache name that carries
 // a hash of their contents: a new build is a new worker with a cache of its
 // own, which takes over once no page of the old one is open and then drops
 // the old cache, so that a page never mixes files of two builds.

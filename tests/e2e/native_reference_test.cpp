@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
 // SPDX-License-Identifier: MIT
 // The native game's first frames, saved for the web build's tests to compare
-// the browser's with (scripts/web.sh runs this alone; the suite skips it).
+// the browser's with (the browser tests run this alone; the suite skips it).
 #include <cstdlib>
 #include <string>
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <map>
+#include <thread>
 #include <vector>
 
 #include "game_fixture.h"
@@ -49,11 +50,21 @@ TEST_F(WindowsBuild, WindowHasTheGamesIcon) {
         }
         return bySize;
     };
+    // Wine may give the window its icon only after the first frame is shown.
+    auto icon = [this] {
+        auto deadline = Clock::now() + Millis(60000);
+        std::vector<uint32_t> icon = x_->cardinals(window_, "_NET_WM_ICON");
+        for (; icon.empty() && Clock::now() < deadline;
+             icon = x_->cardinals(window_, "_NET_WM_ICON")) {
+            std::this_thread::sleep_for(Millis(20));
+        }
+        return icon;
+    };
     start("2\n");
-    auto windows = images(x_->cardinals(window_, "_NET_WM_ICON"));
+    auto windows = images(icon());
     game_.reset();
     start("2\n", {}, kNativeGame);
-    auto native = images(x_->cardinals(window_, "_NET_WM_ICON"));
+    auto native = images(icon());
     ASSERT_FALSE(windows.empty()) << "the window has no icon";
     for (const auto& [size, pixels] : windows) {
         ASSERT_EQ(native.count(size), 1u) << "the native icon has no " << size << "-px image";

@@ -1,21 +1,20 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
 # SPDX-License-Identifier: MIT
-# Builds the Debian package and checks it: the files it installs, the
+# Checks the Debian package that CPack made in BUILD: the files it installs, the
 # libraries it depends on, its desktop entry, AppStream metadata, manual pages
 # (English and Chinese) and lintian report, and the packaged program opening
 # its window under Xvfb.
-# Usage: tests/package/check.sh PATH/TO/e2e_tests
+# Usage: tests/package/check.sh BUILD PATH/TO/e2e_tests
 set -uo pipefail
-e2e=$(realpath "$1")
+build=$(realpath "$1")
+e2e=$(realpath "$2")
 cd "$(dirname "$0")/../.."
-source scripts/packages.sh
-ensure_packages "${DEB_PACKAGES[@]}" "${DEB_CHECK_PACKAGES[@]}"
 
 failed=()
 fail() { failed+=("$1"); echo "FAILED: $1" >&2; }
 
-deb=$(scripts/package.sh | tail -n 1) || { echo "FAILED: building the package" >&2; exit 1; }
+deb=$(ls "$build"/zembrat-quillory_*.deb) || { echo "FAILED: no package in $build" >&2; exit 1; }
 root=$(mktemp -d) && trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
 

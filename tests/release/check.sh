@@ -9,7 +9,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/../.." || exit 1
 source scripts/packages.sh
-ensure_packages git zip unzip "${BUILD_PACKAGES[@]}" googletest libgtest-dev libx11-dev libxtst-dev
+ensure_packages git zip unzip "${BUILD_PACKAGES[@]}"
 
 failed=()
 fail() { failed+=("$1"); echo "FAILED: $1" >&2; }

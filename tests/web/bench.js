@@ -6,10 +6,13 @@
 // point where WebGL has finished it. Two kinds of frame: the piece moving a
 // column, as most frames are, which the layer draws over the frame before;
 // and the whole picture drawn again, as on the first frame. Figures to read,
-// not a pass or fail.
+// not a pass or fail. Before them, every file of the site, raw and gzip -9,
+// and the weight of a first visit.
 //
 //   node tests/web/bench.js [SITE] [FRAMES]
 'use strict';
+const { execFileSync } = require('child_process');
+const fs = require('fs');
 const path = require('path');
 const { openBrowser, openGame, enterOrder } = require('./browser.js');
 
@@ -46,6 +49,24 @@ async function frameTimes(page, frames, whole) {
   }, frames, whole);
 }
 
+// The six files a browser fetches to show the page and start the game (the
+// service worker then keeps the PNG icons too, for the installed app).
+const kFirstVisit = ['index.html', 'zembrat-quillory.js', 'zembrat-quillory.wasm',
+  'manifest.webmanifest', 'sw.js', 'zembrat-quillory.svg'];
+
+function printSizes(site) {
+  let total = 0;
+  console.log(`${'file (* first visit)'.padEnd(24)} ${'bytes'.padStart(9)} ${'gzip -9'.padStart(9)}`);
+  for (const file of fs.readdirSync(site).sort()) {
+    const raw = fs.statSync(path.join(site, file)).size;
+    const packed = execFileSync('gzip', ['-9', '-c', path.join(site, file)]).length;
+    const first = kFirstVisit.includes(file);
+    if (first) total += packed;
+    console.log(`${first ? '*' : ' '} ${file.padEnd(22)} ${String(raw).padStart(9)} ${String(packed).padStart(9)}`);
+  }
+  console.log(`${'first visit'.padEnd(24)} ${''.padStart(9)} ${String(total).padStart(9)}\n`);
+}
+
 function median(values) {
   const sorted = [...values].sort((a, b) => a - b);
   return sorted[Math.floor(sorted.length / 2)];
@@ -54,6 +75,7 @@ function median(values) {
 async function main() {
   const site = path.resolve(process.argv[2] || path.join(__dirname, '../../build-web/site'));
   const frames = Number(process.argv[3] || 40);
+  printSizes(site);
   const session = await openBrowser(site);
   try {
     console.log(`Median milliseconds a frame over ${frames} frames, 1280x860, empty board`);

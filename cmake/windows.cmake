@@ -1,0 +1,16 @@
+# SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
+# SPDX-License-Identifier: MIT
+# The Windows .exe as it ships, <build>/zembrat-quillory.exe, and beside it
+# THIRD-PARTY-NOTICES.txt, the notices of every library the link map shows
+# linked in. strip writes the PE header anew, with SOURCE_DATE_EPOCH as its
+# time when that is set (scripts/release.sh sets it), the clock's otherwise.
+set(exe ${CMAKE_BINARY_DIR}/zembrat-quillory.exe)
+set(notices ${CMAKE_BINARY_DIR}/THIRD-PARTY-NOTICES.txt)
+add_custom_command(OUTPUT ${exe} ${notices}
+    COMMAND x86_64-w64-mingw32-strip -o ${exe} $<TARGET_FILE:zembrat-quillory>
+    COMMAND bash ${PROJECT_SOURCE_DIR}/cmake/notices.sh windows ${notices} ${PROJECT_VERSION}
+        ${CMAKE_BINARY_DIR}/app/zembrat-quillory.map ${CMAKE_BINARY_DIR} ${ZQ_FREEGLUT_TARBALL}
+        ${ZQ_FREEGLUT_SOURCE} ${ZQ_FREEGLUT_BUILD} ${CMAKE_BINARY_DIR}/freeglut/lib/libglut.a
+    DEPENDS zembrat-quillory ${PROJECT_SOURCE_DIR}/cmake/notices.sh
+    VERBATIM)
+add_custom_target(windows_exe ALL DEPENDS ${exe} ${notices})
