@@ -92,6 +92,18 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Depends comes from the libraries the program is linked against.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+if(CMAKE_CROSSCOMPILING)
+    # A package for the toolchain's Debian architecture, whose Depends
+    # dpkg-shlibdeps finds in the sysroot (cmake/debian-sysroot.cmake):
+    # the libraries in its folders, their packages' symbols and shlibs in its
+    # DEBIAN/. It reads the binaries with that architecture's objdump.
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${ZQ_DEB_ARCH})
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
+        ${ZQ_SYSROOT}/usr/lib/${CMAKE_LIBRARY_ARCHITECTURE}
+        ${ZQ_SYSROOT}/lib/${CMAKE_LIBRARY_ARCHITECTURE})
+    set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/cpack_host_arch.cmake)
+    file(WRITE ${CPACK_PROJECT_CONFIG_FILE} "set(ENV{DEB_HOST_ARCH} ${ZQ_DEB_ARCH})\n")
+endif()
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "falling-block puzzle over a coloured triangle figure")
 # CPack puts the summary above this.
 set(CPACK_PACKAGE_DESCRIPTION
