@@ -2,9 +2,11 @@
 # SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
 # SPDX-License-Identifier: MIT
 # Checks the Debian package that CPack made in BUILD: the files it installs, the
-# libraries it depends on, its desktop entry, AppStream metadata, manual pages
-# (English and Chinese) and lintian report, and the packaged program opening
-# its window under Xvfb.
+# libraries it depends on and that they resolve in Debian, its desktop entry,
+# AppStream metadata, manual pages (English and Chinese) and lintian report,
+# and the packaged program opening its window under Xvfb (through
+# ZQ_GAME_LAUNCHER when that is set: the emulator of another architecture's).
+# The same for the package of every architecture.
 # Usage: tests/package/check.sh BUILD PATH/TO/e2e_tests
 set -uo pipefail
 build=$(realpath "$1")
@@ -36,6 +38,12 @@ depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 grep -q 'libglut' <<<"$depends" || fail "Depends names no GLUT library"
 grep -Eq 'libgl1|libopengl0' <<<"$depends" || fail "Depends names no GL library"
+# Installable: apt, with a state of its own in which nothing is installed,
+# works out all that installing the package would bring from Debian for its
+# architecture, and installs nothing (its log: BUILD/deb-apt/apt.log).
+arch=$(dpkg-deb -f "$deb" Architecture)
+cmake/apt.sh "$build/deb-apt" --arch "$arch" install --simulate -y "$deb" ||
+    fail "Depends do not resolve in Debian for $arch"
 
 out=$(desktop-file-validate "$root/usr/share/applications/zembrat-quillory.desktop" 2>&1)
 [ $? -eq 0 ] && [ -z "$out" ] || { echo "$out"; fail "desktop-file-validate"; }
@@ -73,4 +81,4 @@ if [ ${#failed[@]} -gt 0 ]; then
     printf 'Package check FAILED: %s\n' "${failed[@]}" >&2
     exit 1
 fi
-echo "Package check passed (files, Depends, desktop entry, AppStream, manual pages, lintian, window): $deb"
+echo "Package check passed (files, Depends and their resolving, desktop entry, AppStream, manual pages, lintian, window): $deb"
