@@ -9,12 +9,18 @@
 #   asan     the unit, start-up and fuzz tests and a played game under
 #            AddressSanitizer and UndefinedBehaviorSanitizer
 #   windows  the .exe, its imports and resources, played under Wine
+#   arm64    the arm64 build's unit, start-up and fuzz tests under qemu, its
+#            fuzz plays against the native ones digest for digest, the
+#            real-window suite playing it, and its Debian package, checked
+#            and played (its libraries are fetched into a sysroot of its own:
+#            the system's apt set-up stays as it is)
 #   web      the site in Chromium and Firefox, against the native game's frames
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${DEB_PACKAGES[@]}" \
-    "${DEB_CHECK_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WEB_PACKAGES[@]}" git zip unzip reuse
+    "${DEB_CHECK_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${ARM64_PACKAGES[@]}" \
+    "${WEB_PACKAGES[@]}" git zip unzip reuse
 # npm comes with a node from elsewhere (NodeSource); Debian packages it apart.
 command -v npm >/dev/null 2>&1 || ensure_packages npm
 
@@ -24,9 +30,11 @@ reuse lint --quiet || { reuse lint | tail -n 20; echo "reuse lint failed" >&2; e
 
 export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
 export CTEST_PARALLEL_LEVEL=${CTEST_PARALLEL_LEVEL:-$(nproc)}
-for preset in native asan windows web; do
+for preset in native asan windows arm64 web; do
     echo "== $preset" >&2
+    start=$SECONDS
     cmake --workflow --preset "$preset"
+    echo "== $preset: $((SECONDS - start)) s" >&2
 done
 
 # The release (scripts/release.sh), made twice from two clones of HEAD at

@@ -58,6 +58,12 @@ DEB_CHECK_PACKAGES=(lintian desktop-file-utils mandoc man-db appstream)
 # resources back out of the .exe); Wine to play it.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64 icoutils wine wine64)
 
+# The arm64 build: Debian's cross compiler, and qemu to run what it makes.
+# The arm64 libraries it is built against come as Debian packages into a
+# sysroot of its own (cmake/debian-sysroot.cmake), unpacked by dpkg-deb: the
+# system's apt set-up is left as it is, with no foreign architecture added.
+ARM64_PACKAGES=(g++-aarch64-linux-gnu qemu-user-static dpkg-dev)
+
 # The web build, and the browsers it is tested in. Debian's emscripten brings
 # Debian's node with it, unless a node from elsewhere is there already.
 WEB_PACKAGES=(emscripten chromium firefox-esr)

@@ -6,6 +6,7 @@
 # checksums.
 #
 #   zembrat-quillory_<version>_amd64.deb                the Debian package
+#   zembrat-quillory_<version>_arm64.deb                the same for 64-bit ARM
 #   zembrat-quillory-<version>-windows-x86_64.zip       the .exe, README.txt, LICENSE.txt
 #                                                       and THIRD-PARTY-NOTICES.txt
 #   zembrat-quillory-<version>-web.zip                  the site to host
@@ -18,7 +19,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
-ensure_packages git zip "${BUILD_PACKAGES[@]}" "${DEB_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" emscripten
+ensure_packages git zip "${BUILD_PACKAGES[@]}" "${DEB_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" \
+    "${ARM64_PACKAGES[@]}" emscripten
 
 # The source tarball is the commit; the rest must be built from it too.
 if [ -n "$(git status --porcelain)" ]; then
@@ -60,6 +62,11 @@ build native
 # umask: one that is the same everywhere makes the same package everywhere.
 (umask 0022 && run package.log cpack --preset native)
 cp "build-native/zembrat-quillory_${version}_$(dpkg --print-architecture).deb" "$dist/"
+
+echo "Building the arm64 Debian package"
+build arm64
+(umask 0022 && run package-arm64.log cpack --preset arm64)
+cp "build-arm64/zembrat-quillory_${version}_arm64.deb" "$dist/"
 
 echo "Building the Windows .exe"
 build windows

@@ -38,7 +38,7 @@ cmp -s "$a/dist/SHA256SUMS" "$b/dist/SHA256SUMS" ||
 (cd "$a/dist" && sha256sum --quiet -c SHA256SUMS) || fail "sha256sum -c"
 listed=$(cut -d' ' -f3 "$a/dist/SHA256SUMS" | sort)
 expected=$(printf '%s\n' "${name}-web.zip" "${name}-windows-x86_64.zip" "$name.tar.gz" \
-    "zembrat-quillory_${version}_amd64.deb" | sort)
+    "zembrat-quillory_${version}_amd64.deb" "zembrat-quillory_${version}_arm64.deb" | sort)
 [ "$listed" = "$expected" ] || fail "SHA256SUMS lists $(tr '\n' ' ' <<<"$listed")"
 
 # The zips: sorted entries with no extra fields; the .exe as built, a README
