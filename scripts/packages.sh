@@ -37,11 +37,12 @@ ensure_packages() {
     }
 }
 
-# What building the game needs: CMake with Ninja, the compiler, freeglut and
-# GL; dpkg-buildflags for the flags of a Debian package, which the native
-# preset builds with; rsvg-convert and ImageMagick, which render the icon
-# from its SVG source and turn it into the pixels the X11 window is given.
-BUILD_PACKAGES=(cmake ninja-build g++ freeglut3-dev libgl-dev libx11-dev libgl1-mesa-dri libglx-mesa0
+# What building the game needs: CMake with Ninja (the presets) or make, the
+# compiler, freeglut and GL; dpkg-buildflags for the flags of a Debian
+# package, which the native preset builds with; rsvg-convert and ImageMagick,
+# which render the icon from its SVG source and turn it into the pixels the
+# X11 window is given.
+BUILD_PACKAGES=(cmake ninja-build make g++ freeglut3-dev libgl-dev libx11-dev libgl1-mesa-dri libglx-mesa0
     dpkg-dev librsvg2-bin imagemagick)
 
 # What its tests need: GoogleTest, an X server, XTest for the key presses
