@@ -20,7 +20,7 @@ cd "$(dirname "$0")"
 source scripts/packages.sh
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${DEB_PACKAGES[@]}" \
     "${DEB_CHECK_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${ARM64_PACKAGES[@]}" \
-    "${WEB_PACKAGES[@]}" git zip unzip reuse
+    "${WEB_PACKAGES[@]}" "${BENCH_PACKAGES[@]}" git zip unzip reuse
 # npm comes with a node from elsewhere (NodeSource); Debian packages it apart.
 command -v npm >/dev/null 2>&1 || ensure_packages npm
 

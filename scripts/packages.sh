@@ -69,7 +69,7 @@ ARM64_PACKAGES=(g++-aarch64-linux-gnu qemu-user-static dpkg-dev)
 # Debian's node with it, unless a node from elsewhere is there already.
 WEB_PACKAGES=(emscripten chromium firefox-esr)
 
-# The frame-time benchmark.
+# The frame-time benchmark (the bench preset), installed by ./test.sh too.
 BENCH_PACKAGES=(libbenchmark-dev xvfb)
 
 # run LOG COMMAND...: runs the command with its output in $logs/LOG (the
