@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <thread>
 
@@ -16,6 +17,30 @@ namespace e2e {
 namespace {
 
 using WindowTest = GameTest;
+
+// Stops the window manager at a moment when it holds no server grab: stopped
+// inside one, it would leave the X server answering no other client, the
+// game and this test among them, until it went on, which it never would. A
+// round trip on a connection of its own tells: when it is not answered in
+// time the manager goes on and is stopped again, with longer to answer each
+// time, so that a slow server is told from a grabbed one.
+void stopOutsideAGrab(pid_t manager, const std::string& display) {
+    for (Millis limit(500);; limit *= 2) {
+        Display* probe = XOpenDisplay(display.c_str());
+        ASSERT_NE(probe, nullptr) << "cannot connect to " << display;
+        kill(manager, SIGSTOP);
+        auto answered = std::async(std::launch::async, [probe] { XSync(probe, False); });
+        const bool idle = answered.wait_for(limit) == std::future_status::ready;
+        if (!idle) {
+            kill(manager, SIGCONT);
+        }
+        answered.wait();
+        XCloseDisplay(probe);
+        if (idle) {
+            return;
+        }
+    }
+}
 
 // Every pixel of the rectangle [x0, x1) x [y0, y1) is white.
 ::testing::AssertionResult allWhite(const Frame& frame, int x0, int y0, int x1, int y1) {
@@ -111,7 +136,7 @@ TEST_F(WindowTest, AWindowManagerTakesItOnByItsClass) {
                              {{"DISPLAY", screen_->name()}});
         ASSERT_TRUE(x_->waitForWindowManager(Millis(60000))) << "openbox did not start";
         if (stopped) {
-            kill(manager.pid(), SIGSTOP);
+            stopOutsideAGrab(manager.pid(), screen_->name());
             game_ = launch();
             game_->writeInput("2\n");
             game_->closeInput();
