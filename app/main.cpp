@@ -10,6 +10,7 @@
 #include "gravity.h"
 #include "keyboard.h"
 #include "state.h"
+#include "window_fit.h"
 #include "window_identity.h"
 
 int main(int argc, char** argv) {
@@ -17,8 +18,9 @@ int main(int argc, char** argv) {
 
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_DOUBLE);
-    glutInitWindowPosition(400, 100);
-    glutInitWindowSize(1280, 860);
+    const ScreenRect place = windowPlace();  // 1280 x 860 at (400, 100) where it fits
+    glutInitWindowPosition(place.x, place.y);
+    glutInitWindowSize(place.width, place.height);
     initBoard();  // no GL call, so it may come before the window
     glutCreateWindow("Zembrat Quillory");
     setWindowIdentity();

@@ -19,6 +19,10 @@
 // again, once a second, until it is shown or a manager has taken it on (and
 // keeps it iconic, say). Asking again for a window a manager holds does
 // nothing. Without a manager the window is shown at once.
+//
+// On a screen too small for it, the window is fitted to the work area on the
+// way (window_place_x11.cpp): before the map request, and once more when it
+// is shown, should its frame have come larger than the manager said.
 #include <GL/glx.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -32,6 +36,7 @@
 
 #include "window_icon_pixels.h"  // made at build time from the SVG icon
 #include "window_identity.h"
+#include "window_place_x11.h"
 
 namespace {
 
@@ -116,6 +121,7 @@ extern "C" int XMapWindow(Display* display, Window window) {
     }
     done = true;  // the game has one window
     giveIdentity(display, window);
+    fitBeforeMapping(display, window);
     const int result = xlibMapWindow(display, window);
     for (int tick = 1; !isShown(display, window) && !isManaged(display, window); ++tick) {
         usleep(10000);
@@ -123,6 +129,7 @@ extern "C" int XMapWindow(Display* display, Window window) {
             xlibMapWindow(display, window);
         }
     }
+    fitAfterMapping(display, window);
     return result;
 }
 
