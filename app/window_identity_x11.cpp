@@ -121,7 +121,7 @@ extern "C" int XMapWindow(Display* display, Window window) {
     }
     done = true;  // the game has one window
     giveIdentity(display, window);
-    fitBeforeMapping(display, window);
+    const ScreenRect created = fitBeforeMapping(display, window);
     const int result = xlibMapWindow(display, window);
     for (int tick = 1; !isShown(display, window) && !isManaged(display, window); ++tick) {
         usleep(10000);
@@ -129,7 +129,7 @@ extern "C" int XMapWindow(Display* display, Window window) {
             xlibMapWindow(display, window);
         }
     }
-    fitAfterMapping(display, window);
+    fitAfterMapping(display, window, created);
     return result;
 }
 

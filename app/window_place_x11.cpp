@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "window_fit.h"
@@ -104,12 +105,13 @@ FrameExtents toExtents(const std::vector<long>& values) {
 }
 
 // The frame the manager will give the window, asked for before it is
-// mapped. A manager that does not answer within two seconds (a stopped or a
-// slow one) is taken to give none; fitAfterMapping then mends it.
-FrameExtents frameToCome(Display* display, Window root, Window window) {
+// mapped; nullopt when no manager runs that answers such a request. One
+// that does not answer within two seconds (a stopped or a slow one) is taken
+// to give none; fitAfterMapping then mends it.
+std::optional<FrameExtents> frameToCome(Display* display, Window root, Window window) {
     if (!managerRuns(display, root) ||
         !managerSupports(display, root, "_NET_REQUEST_FRAME_EXTENTS")) {
-        return {0, 0, 0, 0};
+        return std::nullopt;
     }
     XEvent request = {};
     request.xclient.type = ClientMessage;
@@ -124,7 +126,7 @@ FrameExtents frameToCome(Display* display, Window root, Window window) {
         }
         usleep(10000);
     }
-    return {0, 0, 0, 0};
+    return FrameExtents{0, 0, 0, 0};
 }
 
 struct Placed {
@@ -159,31 +161,25 @@ void moveResize(Display* display, Window window, const ScreenRect& rect) {
 
 }  // namespace
 
-void fitBeforeMapping(Display* display, Window window) {
+ScreenRect fitBeforeMapping(Display* display, Window window) {
     const Placed placed = placeOf(display, window);
     const ScreenRect area = workArea(display, placed.root);
-    if (fitWindow(placed.rect, area, {0, 0, 0, 0}) == placed.rect &&
-        !managerRuns(display, placed.root)) {
-        return;  // fits, and no frame will come round it
-    }
-    const FrameExtents frame = frameToCome(display, placed.root, window);
-    const ScreenRect fitted = fitWindow(placed.rect, area, frame);
+    const auto frame = frameToCome(display, placed.root, window);
+    const ScreenRect fitted =
+        fitWindow(placed.rect, area, frame.value_or(FrameExtents{0, 0, 0, 0}));
     if (!(fitted == placed.rect)) {
         moveResize(display, window, fitted);
     }
+    return placed.rect;
 }
 
-void fitAfterMapping(Display* display, Window window) {
-    const auto values = frameProperty(display, window);
-    if (values.size() < 4) {
-        return;  // no manager, or one that tells nothing: fitted already
-    }
-    const FrameExtents frame = toExtents(values);
+void fitAfterMapping(Display* display, Window window, const ScreenRect& created) {
+    const FrameExtents frame = toExtents(frameProperty(display, window));
     Placed placed = placeOf(display, window);
     // The frame's corner, from the client area's place inside it.
     placed.rect.x -= frame.left;
     placed.rect.y -= frame.top;
-    const ScreenRect fitted = fitWindow(placed.rect, workArea(display, placed.root), frame);
+    const ScreenRect fitted = fitWindow(created, workArea(display, placed.root), frame);
     if (!(fitted == placed.rect)) {
         XMoveResizeWindow(display, window, fitted.x, fitted.y, static_cast<unsigned>(fitted.width),
                           static_cast<unsigned>(fitted.height));

@@ -6,11 +6,16 @@
 
 #include <X11/Xlib.h>
 
-// Called right before the window's first map request: moves and resizes the
-// window to what fits the work area with the frame the window manager will
-// give it. Leaves a window that fits as it is.
-void fitBeforeMapping(Display* display, Window window);
+#include "window_fit.h"
 
-// Called once the window is shown: fits it again should the frame it got be
-// larger than the one it was fitted for.
-void fitAfterMapping(Display* display, Window window);
+// Called right before the window's first map request: moves and resizes the
+// window to what fits the work area with the frame the window manager says it
+// will give it. Leaves a window that fits as it is. Returns the place and
+// size the window was created with.
+ScreenRect fitBeforeMapping(Display* display, Window window);
+
+// Called once the window is shown: puts it where it fits with the frame it
+// did get, should that be larger than the one it was fitted for, or should the
+// manager have put the window elsewhere (openbox moves it to (0, 0) while it
+// works out the frame, when a rule of its names the window's class).
+void fitAfterMapping(Display* display, Window window, const ScreenRect& created);

@@ -222,6 +222,38 @@ void GameTest::SetUp() {
     x_ = std::make_unique<XSession>(screen_->name());
 }
 
+void GameTest::useScreen(int width, int height) {
+    game_.reset();
+    x_.reset();
+    screen_ = std::make_unique<VirtualScreen>(width, height);
+    x_ = std::make_unique<XSession>(screen_->name());
+}
+
+int GameTest::stackToTheTop(int* presses) {
+    // The next blocked gravity step once the stack reaches the top ends the
+    // game. Each piece rests on the one below, so the rows from the floor up
+    // are all occupied as far as the stack goes. Far more presses than the
+    // stack needs (some 400) are allowed, however slowly they come.
+    int tallest = 0;
+    *presses = 0;
+    while (game_->running() && *presses < 1500) {
+        press("s");
+        ++*presses;
+        if (auto frame = x_->grab(window_)) {
+            Cells blocks = blockCells(*frame);
+            int height = 0;
+            while (height + 1 < kFieldSide &&
+                   std::any_of(blocks.begin(), blocks.end(),
+                               [&](const Cell& c) { return c.row == height + 1; })) {
+                ++height;
+            }
+            tallest = std::max(tallest, height);
+        }
+        std::this_thread::sleep_for(Millis(5));
+    }
+    return tallest;
+}
+
 void GameTest::TearDown() {
     if (HasFailure() && lastFrame_) {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();

@@ -142,6 +142,15 @@ class GameTest : public ::testing::Test {
     int gravityRowsSinceStep() const;
     Clock::time_point stepSeen_;
 
+    // Drops every piece straight down with `s` until the game has ended, or
+    // after far more presses than a full stack needs; returns the height of
+    // the tallest stack seen, and the presses it took in `presses`.
+    int stackToTheTop(int* presses);
+
+    // Replaces the test's virtual screen with one of this size, with
+    // nothing on it yet.
+    void useScreen(int width, int height);
+
     // The last picture read back, saved next to the test binary when a test
     // fails.
     std::optional<Frame> lastFrame_;

@@ -526,14 +526,12 @@ std::vector<uint32_t> XSession::cardinals(Window window, const char* property) {
     return result;
 }
 
-std::optional<Frame> XSession::grab(Window window) {
-    XWindowAttributes attributes;
-    if (!XGetWindowAttributes(display_, window, &attributes) ||
-        attributes.map_state != IsViewable) {
-        return std::nullopt;
-    }
-    int width = attributes.width, height = attributes.height;
-    XImage* image = XGetImage(display_, window, 0, 0, width, height, AllPlanes, ZPixmap);
+namespace {
+
+std::optional<Frame> readPixels(Display* display, Drawable drawable, int x, int y, int width,
+                                int height) {
+    XImage* image = XGetImage(display, drawable, x, y, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
     if (!image) {
         return std::nullopt;
     }
@@ -567,6 +565,78 @@ std::optional<Frame> XSession::grab(Window window) {
     }
     XDestroyImage(image);
     return Frame(width, height, std::move(pixels));
+}
+
+}  // namespace
+
+std::optional<Frame> XSession::grab(Window window) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display_, window, &attributes) ||
+        attributes.map_state != IsViewable) {
+        return std::nullopt;
+    }
+    return readPixels(display_, window, 0, 0, attributes.width, attributes.height);
+}
+
+Geometry XSession::screenSize() {
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display_, root(), &attributes);
+    return {0, 0, attributes.width, attributes.height};
+}
+
+std::optional<Frame> XSession::grabScreen(const Geometry& area) {
+    const Geometry screen = screenSize();
+    if (area.x < 0 || area.y < 0 || area.width <= 0 || area.height <= 0 ||
+        area.x + area.width > screen.width || area.y + area.height > screen.height) {
+        return std::nullopt;
+    }
+    return readPixels(display_, root(), area.x, area.y, area.width, area.height);
+}
+
+Window XSession::addBottomPanel(int height) {
+    const Geometry screen = screenSize();
+    Window panel = XCreateSimpleWindow(display_, root(), 0, screen.height - height,
+                                       static_cast<unsigned>(screen.width),
+                                       static_cast<unsigned>(height), 0, 0, 0x404040);
+    Atom type = XInternAtom(display_, "_NET_WM_WINDOW_TYPE", False);
+    Atom dock = XInternAtom(display_, "_NET_WM_WINDOW_TYPE_DOCK", False);
+    XChangeProperty(display_, panel, type, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&dock), 1);
+    // Where it is, as a panel asks: placed by the manager, it would not be.
+    XSizeHints hints = {};
+    hints.flags = USPosition | USSize;
+    XSetWMNormalHints(display_, panel, &hints);
+    XMapWindow(display_, panel);
+    XSync(display_, False);
+    // The strut once the manager holds the panel (it has given it a
+    // WM_STATE), and so hears of the change. A manager still starting may
+    // drop the map request, as openbox now and then does: it is made again
+    // each second until the panel is held.
+    Atom wmState = XInternAtom(display_, "WM_STATE", False);
+    for (int tick = 1; tick < 3000; ++tick) {
+        if (tick % 50 == 0) {
+            XMapWindow(display_, panel);
+        }
+        Atom actual = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(display_, panel, wmState, 0, 1, False, wmState, &actual, &format, &count,
+                           &after, &data);
+        if (data) {
+            XFree(data);
+        }
+        if (count > 0) {
+            break;
+        }
+        std::this_thread::sleep_for(Millis(20));
+    }
+    // left, right, top, bottom, then the start and end of each along its edge
+    long strut[12] = {0, 0, 0, height, 0, 0, 0, 0, 0, 0, 0, screen.width - 1};
+    XChangeProperty(display_, panel, XInternAtom(display_, "_NET_WM_STRUT_PARTIAL", False),
+                    XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(strut), 12);
+    XSync(display_, False);
+    return panel;
 }
 
 void XSession::tap(Window window, KeySym key, bool shift) {

@@ -145,6 +145,16 @@ class XSession {
 
     // nullopt when the window is gone.
     std::optional<Frame> grab(Window window);
+    // What the screen shows in `area`, as a player sees it; nullopt when the
+    // area is not wholly on the screen.
+    std::optional<Frame> grabScreen(const Geometry& area);
+
+    Window root() const { return DefaultRootWindow(display_); }
+    Geometry screenSize();
+    // A panel along the bottom of the screen, `height` pixels high, which a
+    // window manager keeps free (_NET_WM_STRUT_PARTIAL); it lasts as long
+    // as this connection.
+    Window addBottomPanel(int height);
 
     // Gives the window the keyboard focus and presses and releases the key
     // once, with Shift held when asked.

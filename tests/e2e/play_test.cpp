@@ -388,29 +388,8 @@ TEST_F(ClearingTest, FullRowVanishesAndTheRowsAboveDrop) {
 
 TEST_F(PlayTest, StackReachingTheTopEndsTheGameWithStatusOne) {
     start("2\n");
-    // Drop every piece straight down with `s` until the stack reaches the
-    // top; the next blocked gravity step ends the game. Each piece rests on
-    // the one below, so the rows from the floor up are all occupied as far
-    // as the stack goes.
-    int tallest = 0;
-    // Far more presses than the stack needs (some 400), however slowly
-    // they come.
     int presses = 0;
-    while (game_->running() && presses < 1500) {
-        press("s");
-        ++presses;
-        if (auto frame = x_->grab(window_)) {
-            Cells blocks = blockCells(*frame);
-            int height = 0;
-            while (height + 1 < kFieldSide &&
-                   std::any_of(blocks.begin(), blocks.end(),
-                               [&](const Cell& c) { return c.row == height + 1; })) {
-                ++height;
-            }
-            tallest = std::max(tallest, height);
-        }
-        std::this_thread::sleep_for(Millis(5));
-    }
+    const int tallest = stackToTheTop(&presses);
     auto status = game_->waitForExit(Millis(10000));
     ASSERT_TRUE(status) << "the game still runs after " << presses << " presses of s";
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << describeWaitStatus(*status);
