@@ -56,10 +56,8 @@ DEB_CHECK_PACKAGES=(lintian desktop-file-utils mandoc man-db appstream)
 
 # The Windows .exe: the MinGW-w64 compiler and windres, and the tools that
 # render the icon and make a Windows icon of it (icoutils also reads the
-# resources back out of the .exe); Wine to play it. python3-debian reads the
-# packages' copyright files for the notices, here and in the web build.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64 icoutils wine wine64
-    python3-debian)
+# resources back out of the .exe); Wine to play it; python3-debian for the notices.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64 icoutils wine wine64 python3-debian)
 
 # The arm64 build: Debian's cross compiler, and qemu to run what it makes.
 # The arm64 libraries it is built against come as Debian packages into a
