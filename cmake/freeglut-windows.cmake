@@ -1,23 +1,13 @@
 # SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
 # SPDX-License-Identifier: MIT
-# freeglut for the Windows .exe, linked in: built once, when the build is
-# first configured, from Debian's source package (fetched by cmake/apt.sh,
-# which leaves the system's apt set-up alone), with the same toolchain, and
-# installed under <build>/freeglut, where find_package(GLUT) then looks.
-set(freeglut ${CMAKE_BINARY_DIR}/freeglut)
-set(ZQ_FREEGLUT_SOURCE ${CMAKE_BINARY_DIR}/freeglut-src)
-set(ZQ_FREEGLUT_BUILD ${CMAKE_BINARY_DIR}/freeglut-build)
+# freeglut for the Windows .exe, linked in: GLUT::GLUT, built with the same
+# toolchain under <build>/freeglut from Debian's source package, which the
+# first configure fetches into <build>/apt (by cmake/apt.sh, which leaves the
+# system's apt set-up alone). Another tarball or a changed toolchain file
+# builds it again, from a fresh configure. The steps' logs are in
+# <build>/freeglut/src/freeglut-stamp.
+include(ExternalProject)
 set(apt ${CMAKE_BINARY_DIR}/apt)
-
-function(freeglut_step log)
-    execute_process(COMMAND ${ARGN} OUTPUT_FILE ${CMAKE_BINARY_DIR}/${log} ERROR_FILE ${CMAKE_BINARY_DIR}/${log}
-        RESULT_VARIABLE failed)
-    if(failed)
-        file(READ ${CMAKE_BINARY_DIR}/${log} output)
-        message(FATAL_ERROR "${output}\nBuilding freeglut for Windows failed (log: ${log})")
-    endif()
-endfunction()
-
 file(GLOB ZQ_FREEGLUT_TARBALL ${apt}/source/freeglut_*.orig.tar.*)
 if(NOT ZQ_FREEGLUT_TARBALL)
     message(STATUS "Fetching freeglut's source from Debian")
@@ -26,17 +16,21 @@ if(NOT ZQ_FREEGLUT_TARBALL)
         WORKING_DIRECTORY ${apt}/source COMMAND_ERROR_IS_FATAL ANY)
     file(GLOB ZQ_FREEGLUT_TARBALL ${apt}/source/freeglut_*.orig.tar.*)
 endif()
-if(NOT EXISTS ${freeglut}/lib/libglut.a)
-    message(STATUS "Building freeglut for Windows (static)")
-    file(REMOVE_RECURSE ${ZQ_FREEGLUT_SOURCE} ${ZQ_FREEGLUT_BUILD})
-    file(ARCHIVE_EXTRACT INPUT ${ZQ_FREEGLUT_TARBALL} DESTINATION ${CMAKE_BINARY_DIR}/freeglut-unpacked)
-    file(GLOB unpacked ${CMAKE_BINARY_DIR}/freeglut-unpacked/*)
-    file(RENAME ${unpacked} ${ZQ_FREEGLUT_SOURCE})
-    freeglut_step(freeglut-configure.log ${CMAKE_COMMAND} -S ${ZQ_FREEGLUT_SOURCE} -B ${ZQ_FREEGLUT_BUILD}
-        -G ${CMAKE_GENERATOR} -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DCMAKE_BUILD_TYPE=Release
-        -DCMAKE_INSTALL_PREFIX=${freeglut} -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON
-        -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_REPLACE_GLUT=ON)
-    freeglut_step(freeglut-build.log ${CMAKE_COMMAND} --build ${ZQ_FREEGLUT_BUILD})
-    freeglut_step(freeglut-install.log ${CMAKE_COMMAND} --install ${ZQ_FREEGLUT_BUILD})
-endif()
-list(APPEND CMAKE_FIND_ROOT_PATH ${freeglut})
+ExternalProject_Add(freeglut URL ${ZQ_FREEGLUT_TARBALL} PREFIX ${CMAKE_BINARY_DIR}/freeglut
+    CMAKE_ARGS --fresh -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DCMAKE_BUILD_TYPE=Release
+        -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON -DFREEGLUT_BUILD_DEMOS=OFF
+        -DFREEGLUT_REPLACE_GLUT=ON
+    BUILD_BYPRODUCTS <BINARY_DIR>/lib/libglut.a INSTALL_COMMAND ""
+    LOG_DOWNLOAD ON LOG_CONFIGURE ON LOG_BUILD ON LOG_OUTPUT_ON_FAILURE ON)
+ExternalProject_Add_StepDependencies(freeglut download ${ZQ_FREEGLUT_TARBALL})
+ExternalProject_Add_StepDependencies(freeglut configure ${CMAKE_TOOLCHAIN_FILE})
+
+# The library as built, with the headers of its source, linked in rather than
+# imported from a DLL (FREEGLUT_STATIC), with the system libraries it calls.
+ExternalProject_Get_Property(freeglut SOURCE_DIR BINARY_DIR)
+add_library(GLUT::GLUT STATIC IMPORTED)
+file(MAKE_DIRECTORY ${SOURCE_DIR}/include)
+set_target_properties(GLUT::GLUT PROPERTIES IMPORTED_LOCATION ${BINARY_DIR}/lib/libglut.a
+    INTERFACE_INCLUDE_DIRECTORIES ${SOURCE_DIR}/include INTERFACE_COMPILE_DEFINITIONS FREEGLUT_STATIC
+    INTERFACE_LINK_LIBRARIES "OpenGL::GL;gdi32;winmm")
+add_dependencies(GLUT::GLUT freeglut)

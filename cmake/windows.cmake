@@ -6,11 +6,13 @@
 # time when that is set (scripts/release.sh sets it), the clock's otherwise.
 set(exe ${CMAKE_BINARY_DIR}/zembrat-quillory.exe)
 set(notices ${CMAKE_BINARY_DIR}/THIRD-PARTY-NOTICES.txt)
+ExternalProject_Get_Property(freeglut SOURCE_DIR BINARY_DIR)
 add_custom_command(OUTPUT ${exe} ${notices}
-    COMMAND x86_64-w64-mingw32-strip -o ${exe} $<TARGET_FILE:zembrat-quillory>
-    COMMAND bash ${PROJECT_SOURCE_DIR}/cmake/notices.sh windows ${notices} ${PROJECT_VERSION}
+    COMMAND ${CMAKE_STRIP} -o ${exe} $<TARGET_FILE:zembrat-quillory>
+    COMMAND ${PROJECT_SOURCE_DIR}/cmake/notices.py windows ${notices} ${PROJECT_VERSION}
         ${CMAKE_BINARY_DIR}/app/zembrat-quillory.map ${CMAKE_BINARY_DIR} ${ZQ_FREEGLUT_TARBALL}
-        ${ZQ_FREEGLUT_SOURCE} ${ZQ_FREEGLUT_BUILD} ${CMAKE_BINARY_DIR}/freeglut/lib/libglut.a
-    DEPENDS zembrat-quillory ${PROJECT_SOURCE_DIR}/cmake/notices.sh
+        ${SOURCE_DIR} ${BINARY_DIR} $<TARGET_FILE:GLUT::GLUT>
+        ${CMAKE_OBJDUMP} ${CMAKE_CXX_IMPLICIT_LINK_DIRECTORIES}
+    DEPENDS zembrat-quillory ${PROJECT_SOURCE_DIR}/cmake/notices.py
     VERBATIM)
 add_custom_target(windows_exe ALL DEPENDS ${exe} ${notices})

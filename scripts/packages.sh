@@ -56,8 +56,8 @@ DEB_CHECK_PACKAGES=(lintian desktop-file-utils mandoc man-db appstream)
 
 # The Windows .exe: the MinGW-w64 compiler and windres, and the tools that
 # render the icon and make a Windows icon of it (icoutils also reads the
-# resources back out of the .exe); Wine to play it.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64 icoutils wine wine64)
+# resources back out of the .exe); Wine to play it; python3-debian for the notices.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64 icoutils wine wine64 python3-debian)
 
 # The arm64 build: Debian's cross compiler, and qemu to run what it makes.
 # The arm64 libraries it is built against come as Debian packages into a
@@ -67,7 +67,7 @@ ARM64_PACKAGES=(g++-aarch64-linux-gnu qemu-user-static dpkg-dev)
 
 # The web build, and the browsers it is tested in. Debian's emscripten brings
 # Debian's node with it, unless a node from elsewhere is there already.
-WEB_PACKAGES=(emscripten chromium firefox-esr)
+WEB_PACKAGES=(emscripten chromium firefox-esr python3-debian)
 
 # The frame-time benchmark (the bench preset), installed by ./test.sh too.
 BENCH_PACKAGES=(libbenchmark-dev xvfb)

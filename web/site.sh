@@ -18,7 +18,7 @@ fi
 site=$1 version=$2 program=$3 trace=$4
 rm -rf "$site"
 mkdir -p "$site"
-bash "$root/cmake/notices.sh" web "$site/THIRD-PARTY-NOTICES.txt" "$version" "$trace"
+"$root/cmake/notices.py" web "$site/THIRD-PARTY-NOTICES.txt" "$version" "$trace"
 cp "$root/LICENSE" "$site/LICENSE.txt"
 cp "$web/index.html" "$web/manifest.webmanifest" "$program" "${program%.js}.wasm" \
     "$root/data/zembrat-quillory.svg" "$site/"

@@ -3,24 +3,25 @@
 # SPDX-License-Identifier: MIT
 # Checks of the Windows .exe as it ships that need no Windows:
 #
-#   exe_check.sh imports EXE            the DLLs it imports
+#   exe_check.sh imports EXE OBJDUMP    the DLLs it imports, read by the toolchain's objdump
 #   exe_check.sh resources EXE VERSION  its icon and version information
 set -euo pipefail
-host=x86_64-w64-mingw32
-check=$1 exe=$2 version=${3:-}
+check=$1 exe=$2 objdump=${3:-} version=${3:-}
 
 # The .exe may import only DLLs that every Windows has. IMM32.DLL, the input
 # method manager, is one of them: with it the game keeps input methods away
 # from its window, so that letters reach the window as keys.
 check_imports() {
-    local dll unexpected=()
+    local dll dlls unexpected=()
+    # Read first, so that an objdump that fails stops the check.
+    dlls=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
     while read -r dll; do
         case "${dll^^}" in
             KERNEL32.DLL | USER32.DLL | GDI32.DLL | OPENGL32.DLL | WINMM.DLL | ADVAPI32.DLL | \
                 IMM32.DLL | MSVCRT.DLL) ;;
             *) unexpected+=("$dll") ;;
         esac
-    done < <("$host-objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
+    done <<<"$dlls"
     if [ ${#unexpected[@]} -ne 0 ]; then
         echo "zembrat-quillory.exe imports DLLs a Windows machine may not have: ${unexpected[*]}" >&2
         exit 1
