@@ -56,12 +56,11 @@ python3 - "$build/compile_commands.json" "$flags" <<'EOF' ||
 import json, os, shlex, sys
 wanted = sys.argv[2].split()
 ours = tuple(os.path.abspath(folder) + '/' for folder in ('app', 'game', 'render'))
-commands = [c for c in json.load(open(sys.argv[1])) if c['file'].startswith(ours)]
-for c in commands:
-    args = shlex.split(c['command'])
+commands = [shlex.split(c['command']) for c in json.load(open(sys.argv[1])) if c['file'].startswith(ours)]
+for args in commands:
     extra = [a for a in args if a.startswith('-O') or a == '-DNDEBUG']
     if ' '.join(wanted) not in ' '.join(args) or extra != [a for a in wanted if a.startswith('-O')]:
-        sys.exit(f"{c['file']}: {' '.join(args)}\n  not with exactly: {' '.join(wanted)}")
+        sys.exit(f"{' '.join(args)}\n  is not compiled with exactly: {' '.join(wanted)}")
 print(f"{len(commands)} compiles of the game with: {' '.join(wanted)}")
 sys.exit(not commands)
 EOF
