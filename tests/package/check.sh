@@ -108,4 +108,4 @@ if [ ${#failed[@]} -gt 0 ]; then
     printf 'Package check FAILED: %s\n' "${failed[@]}" >&2
     exit 1
 fi
-echo "Package check passed (files, Depends and their resolving, desktop entry, AppStream, manual pages, lintian, window): $deb"
+echo "Package check passed (files, Depends and their resolving, compile flags, hardening, desktop entry, AppStream, manual pages, lintian, window): $deb"
