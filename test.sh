@@ -5,22 +5,26 @@
 # build's workflow preset in turn (CMakePresets.json), then the release.
 #   native   the unit tests against the recording GL stand-in, the start-up
 #            tests of the real main, the real program in a real window under
-#            Xvfb, the fuzzing, and the Debian package, checked and played
+#            Xvfb, the fuzzing, and the Debian package, built with
+#            dpkg-buildflags' flags alone, checked and played
 #   asan     the unit, start-up and fuzz tests and a played game under
 #            AddressSanitizer and UndefinedBehaviorSanitizer
+#   bench    the frame-time benchmark, run once: its figures in the log
+#   fuzz     the libFuzzer targets (clang), each run on a fixed number of inputs
 #   windows  the .exe, its imports and resources, played under Wine
 #   arm64    the arm64 build's unit, start-up and fuzz tests under qemu, its
 #            fuzz plays against the native ones digest for digest, the
 #            real-window suite playing it, and its Debian package, checked
 #            and played (its libraries are fetched into a sysroot of its own:
 #            the system's apt set-up stays as it is)
-#   web      the site in Chromium and Firefox, against the native game's frames
+#   web      the site in Chromium and Firefox, against the native game's frames,
+#            then its weight and frame times in Chromium (figures in the log)
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${DEB_PACKAGES[@]}" \
     "${DEB_CHECK_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${ARM64_PACKAGES[@]}" \
-    "${WEB_PACKAGES[@]}" "${BENCH_PACKAGES[@]}" git zip unzip reuse
+    "${WEB_PACKAGES[@]}" "${BENCH_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}" git zip unzip reuse
 # npm comes with a node from elsewhere (NodeSource); Debian packages it apart.
 command -v npm >/dev/null 2>&1 || ensure_packages npm
 
@@ -30,7 +34,7 @@ reuse lint --quiet || { reuse lint | tail -n 20; echo "reuse lint failed" >&2; e
 
 export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
 export CTEST_PARALLEL_LEVEL=${CTEST_PARALLEL_LEVEL:-$(nproc)}
-for preset in native asan windows arm64 web; do
+for preset in native asan bench fuzz windows arm64 web; do
     echo "== $preset" >&2
     start=$SECONDS
     cmake --workflow --preset "$preset"

@@ -18,12 +18,19 @@ set(zq_data ${PROJECT_SOURCE_DIR}/data)
 set(zq_out ${PROJECT_BINARY_DIR}/data)
 set(zq_doc ${CMAKE_INSTALL_DATADIR}/doc/zembrat-quillory)
 
-# The package's changelog names the version it was written for.
-file(STRINGS ${zq_data}/changelog zq_changelog_top LIMIT_COUNT 1)
-if(NOT zq_changelog_top MATCHES "^zembrat-quillory \\(${PROJECT_VERSION}\\) ")
-    message(FATAL_ERROR "data/changelog starts with \"${zq_changelog_top}\"; "
+# The package's changelog names the version it was written for, and its
+# newest entry's time is the release's date in the AppStream metadata.
+find_program(ZQ_DPKG_PARSECHANGELOG dpkg-parsechangelog REQUIRED)
+foreach(field Version Timestamp)
+    execute_process(COMMAND ${ZQ_DPKG_PARSECHANGELOG} -l ${zq_data}/changelog -S ${field}
+        OUTPUT_VARIABLE zq_changelog_${field} OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
+if(NOT zq_changelog_Version STREQUAL PROJECT_VERSION)
+    message(FATAL_ERROR "data/changelog's newest entry is for version ${zq_changelog_Version}; "
         "add an entry for version ${PROJECT_VERSION}")
 endif()
+execute_process(COMMAND date -u -d @${zq_changelog_Timestamp} +%F
+    OUTPUT_VARIABLE ZQ_RELEASE_DATE OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 
 # The manual pages (the English one, and the Chinese one in zh_CN/) and the
 # changelog go in compressed, with no name or time in the gzip header, so that
@@ -31,23 +38,6 @@ endif()
 configure_file(${zq_data}/zembrat-quillory.6 ${zq_out}/zembrat-quillory.6 @ONLY)
 configure_file(${zq_data}/zembrat-quillory.zh_CN.6 ${zq_out}/zh_CN/zembrat-quillory.6 @ONLY)
 configure_file(${zq_data}/changelog ${zq_out}/changelog COPYONLY)
-# The AppStream metadata names the version, released on the date of the
-# changelog's newest entry (" -- name <address>  Mon, 07 Dec 2026 ...").
-file(STRINGS ${zq_data}/changelog zq_trailer REGEX "^ -- " LIMIT_COUNT 1)
-if(NOT zq_trailer MATCHES ", ([0-9]?[0-9]) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9]) ")
-    message(FATAL_ERROR "data/changelog's newest entry ends in no date: \"${zq_trailer}\"")
-endif()
-set(zq_day ${CMAKE_MATCH_1})
-set(zq_year ${CMAKE_MATCH_3})
-set(zq_months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
-list(FIND zq_months ${CMAKE_MATCH_2} zq_month)
-if(zq_month LESS 0)
-    message(FATAL_ERROR "data/changelog's newest entry has no month: \"${zq_trailer}\"")
-endif()
-math(EXPR zq_month "${zq_month} + 1")
-string(REGEX REPLACE "^([0-9])$" "0\\1" zq_month ${zq_month})
-string(REGEX REPLACE "^([0-9])$" "0\\1" zq_day ${zq_day})
-set(ZQ_RELEASE_DATE ${zq_year}-${zq_month}-${zq_day})
 configure_file(${zq_data}/zembrat-quillory.metainfo.xml.in
     ${zq_out}/zembrat-quillory.metainfo.xml @ONLY)
 

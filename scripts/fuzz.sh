@@ -22,21 +22,10 @@ source scripts/packages.sh
 
 seconds=${1:-0}
 target=${2:-events}
-case "$target" in
-    events | order) ;;
-    *)
-        echo "usage: scripts/fuzz.sh [SECONDS] [events|order]" >&2
-        exit 2
-        ;;
-esac
-if ! [[ "$seconds" =~ ^[0-9]+$ ]]; then
-    echo "usage: scripts/fuzz.sh [SECONDS] [events|order]" >&2
-    exit 2
-fi
+[[ $seconds =~ ^[0-9]+$ && $target =~ ^(events|order)$ ]] ||
+    { echo "usage: scripts/fuzz.sh [SECONDS] [events|order]" >&2; exit 2; }
 
-# clang and its runtime libraries (libFuzzer and the sanitizers) on top of
-# what every build needs.
-ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" clang libclang-rt-14-dev
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
 
 cmake --preset fuzz
 cmake --build --preset fuzz --target "fuzz_$target"

@@ -50,9 +50,10 @@ BUILD_PACKAGES=(cmake ninja-build make g++ freeglut3-dev libgl-dev libx11-dev li
 TEST_PACKAGES=(googletest libgtest-dev xvfb libxtst-dev openbox)
 
 # What building the Debian package needs (file, through which CPack finds
-# the programs to look at), and what checking it needs.
+# the programs to look at), and what checking it needs (hardening-check is in
+# devscripts).
 DEB_PACKAGES=(dpkg-dev file)
-DEB_CHECK_PACKAGES=(lintian desktop-file-utils mandoc man-db appstream)
+DEB_CHECK_PACKAGES=(lintian desktop-file-utils mandoc man-db appstream devscripts python3)
 
 # The Windows .exe: the MinGW-w64 compiler and windres, and the tools that
 # render the icon and make a Windows icon of it (icoutils also reads the
@@ -69,8 +70,10 @@ ARM64_PACKAGES=(g++-aarch64-linux-gnu qemu-user-static dpkg-dev)
 # Debian's node with it, unless a node from elsewhere is there already.
 WEB_PACKAGES=(emscripten chromium firefox-esr python3-debian)
 
-# The frame-time benchmark (the bench preset), installed by ./test.sh too.
+# The frame-time benchmark (the bench preset), and the libFuzzer targets (the
+# fuzz preset): clang and its runtime libraries, libFuzzer and the sanitizers.
 BENCH_PACKAGES=(libbenchmark-dev xvfb)
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 # run LOG COMMAND...: runs the command with its output in $logs/LOG (the
 # sourcing script sets logs), shown only when it fails.

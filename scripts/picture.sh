@@ -4,8 +4,9 @@
 # Makes docs/game.png, the picture at the top of the README, from the game's
 # own window: the six-pointed star of order 2 and the snowflake of the
 # default order 6, each with its piece pressed a few rows down, side by side
-# and scaled to half size. The game runs under an Xvfb of this script's own
-# and gets its keys through XTEST, as from a keyboard.
+# and scaled to half size. The game runs under an Xvfb started as the tests'
+# xvfb fixture starts it (tests/fixtures/xvfb.sh) and gets its keys through
+# XTEST, as from a keyboard.
 # Usage: scripts/picture.sh [OUT.png]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,34 +14,22 @@ source scripts/packages.sh
 ensure_packages "${BUILD_PACKAGES[@]}" xvfb xdotool optipng
 out=${1:-docs/game.png}
 
-cmake --preset native -DZQ_BUILD_TESTS=OFF >/dev/null
+cmake --preset native >/dev/null
 cmake --build --preset native --target zembrat-quillory >/dev/null
 
 tmp=$(mktemp -d)
-pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
-# The window opens at (400, 100): a screen that holds all of it. Xvfb picks
-# a free display and writes it to fd 3 once it takes connections.
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-[ -s "$tmp/display" ] || { cat "$tmp/xvfb.log" >&2; echo "Xvfb did not start" >&2; exit 1; }
-DISPLAY=:$(cat "$tmp/display")
-export DISPLAY
+trap 'kill $(jobs -p) 2>/dev/null || true; bash tests/fixtures/xvfb.sh stop "$tmp/xvfb"; rm -rf "$tmp"' EXIT
+# The window opens at (400, 100), on a screen that holds all of it.
+bash tests/fixtures/xvfb.sh start "$tmp/xvfb" >/dev/null
+export DISPLAY=:$(tr -dc 0-9 <"$tmp/xvfb.display")
 
 # shot ORDER DOWNS PNG: the window at ORDER after DOWNS presses of s, once
 # two grabs in a row agree (the frame is drawn and no gravity step came
 # between them).
 shot() {
     local order=$1 downs=$2 png=$3 id pid last=""
-    printf '%s\n' "$order" | ./build/app/zembrat-quillory >/dev/null &
+    printf '%s\n' "$order" | build-native/app/zembrat-quillory >/dev/null &
     pid=$!
-    pids+=("$pid")
     id=$(timeout 60 xdotool search --sync --onlyvisible --name '^Zembrat Quillory$' | head -n 1) || true
     [ -n "$id" ] || { echo "the game's window did not open at order $order" >&2; exit 1; }
     xdotool windowfocus --sync "$id"

@@ -2,8 +2,8 @@
 # SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
 # SPDX-License-Identifier: MIT
 # Makes a release of the committed tree in dist/: every file a player
-# downloads, named with the version of project() in CMakeLists.txt, and their
-# checksums.
+# downloads, named with the version of project() in CMakeLists.txt (which
+# CPack gives the Debian package), and their checksums.
 #
 #   zembrat-quillory_<version>_amd64.deb                the Debian package
 #   zembrat-quillory_<version>_arm64.deb                the same for 64-bit ARM
@@ -30,9 +30,6 @@ if [ -n "$(git status --porcelain)" ]; then
     exit 1
 fi
 
-version=$(sed -n 's/^project([^)]* VERSION \([0-9.]*\)[ )].*/\1/p' CMakeLists.txt)
-[ -n "$version" ] || { echo "No VERSION in the project() of CMakeLists.txt" >&2; exit 1; }
-name=zembrat-quillory-$version
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 export TZ=UTC  # zip records local times
 
@@ -49,7 +46,7 @@ zip_dir() {
     (cd "$1" && find . -type f | LC_ALL=C sort | zip -q -X -D -@ "$2")
 }
 
-echo "Release $version of $(git rev-parse --short HEAD), SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH"
+echo "Release of $(git rev-parse --short HEAD), SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH"
 
 # Each build through its preset, without its tests.
 build() {  # build PRESET
@@ -60,13 +57,14 @@ echo "Building the Debian package"
 build native
 # CPack gives the members of the .deb the modes its files got from the
 # umask: one that is the same everywhere makes the same package everywhere.
-(umask 0022 && run package.log cpack --preset native)
-cp "build-native/zembrat-quillory_${version}_$(dpkg --print-architecture).deb" "$dist/"
+(umask 0022 && run package.log cpack --preset native -B "$stage/deb")
+version=$(dpkg-deb -f "$stage"/deb/zembrat-quillory_*.deb Version)
+name=zembrat-quillory-$version
 
 echo "Building the arm64 Debian package"
 build arm64
-(umask 0022 && run package-arm64.log cpack --preset arm64)
-cp "build-arm64/zembrat-quillory_${version}_arm64.deb" "$dist/"
+(umask 0022 && run package-arm64.log cpack --preset arm64 -B "$stage/deb")
+cp "$stage"/deb/zembrat-quillory_*.deb "$dist/"  # amd64 and arm64
 
 echo "Building the Windows .exe"
 build windows

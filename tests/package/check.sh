@@ -4,7 +4,8 @@
 # Checks the Debian package that CPack made in BUILD: the files it installs, the
 # libraries it depends on and that they resolve in Debian, its desktop entry,
 # AppStream metadata, manual pages (English and Chinese) and lintian report,
-# and the packaged program opening its window under Xvfb (through
+# the flags the program was compiled with (compile_commands.json) and the
+# hardening they give it, and the packaged program opening its window under Xvfb (through
 # ZQ_GAME_LAUNCHER when that is set: the emulator of another architecture's).
 # The same for the package of every architecture.
 # Usage: tests/package/check.sh BUILD PATH/TO/e2e_tests
@@ -45,6 +46,32 @@ arch=$(dpkg-deb -f "$deb" Architecture)
 cmake/apt.sh "$build/deb-apt" --arch "$arch" install --simulate -y "$deb" ||
     fail "Depends do not resolve in Debian for $arch"
 
+# Compiled as a Debian package is (build type None): every compile of the
+# game's own code holds dpkg-buildflags' flags as it gives them, all hardening
+# on, and no other optimisation level or NDEBUG, which a build type would add
+# after them and which would override them.
+dpkg_flags() { env DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_HOST_ARCH="$arch" dpkg-buildflags --get "$1"; }
+flags="$(dpkg_flags CPPFLAGS) $(dpkg_flags CXXFLAGS)"
+python3 - "$build/compile_commands.json" "$flags" <<'EOF' ||
+import json, os, shlex, sys
+wanted = sys.argv[2].split()
+ours = tuple(os.path.abspath(folder) + '/' for folder in ('app', 'game', 'render'))
+commands = [shlex.split(c['command']) for c in json.load(open(sys.argv[1])) if c['file'].startswith(ours)]
+for args in commands:
+    extra = [a for a in args if a.startswith('-O') or a == '-DNDEBUG']
+    if ' '.join(wanted) not in ' '.join(args) or extra != [a for a in wanted if a.startswith('-O')]:
+        sys.exit(f"{' '.join(args)}\n  is not compiled with exactly: {' '.join(wanted)}")
+print(f"{len(commands)} compiles of the game with: {' '.join(wanted)}")
+sys.exit(not commands)
+EOF
+    fail "the game is not compiled with dpkg-buildflags' flags alone"
+# The packaged program has the hardening those flags ask for. Not fortify's
+# count: memcpy of sizes known when compiled is all the game calls that it
+# could guard, which hardening-check counts as unguarded.
+skip=(--nofortify)
+grep -q -- -fcf-protection <<<"$flags" || skip+=(--nocfprotection)
+hardening-check "${skip[@]}" "$root/usr/games/zembrat-quillory" || fail "hardening-check"
+
 out=$(desktop-file-validate "$root/usr/share/applications/zembrat-quillory.desktop" 2>&1)
 [ $? -eq 0 ] && [ -z "$out" ] || { echo "$out"; fail "desktop-file-validate"; }
 # Docks match the running window to the menu entry by the window's class.
@@ -81,4 +108,4 @@ if [ ${#failed[@]} -gt 0 ]; then
     printf 'Package check FAILED: %s\n' "${failed[@]}" >&2
     exit 1
 fi
-echo "Package check passed (files, Depends and their resolving, desktop entry, AppStream, manual pages, lintian, window): $deb"
+echo "Package check passed (files, Depends and their resolving, compile flags, hardening, desktop entry, AppStream, manual pages, lintian, window): $deb"

@@ -5,7 +5,7 @@
 # different umasks and time zones, and checks that both give the same
 # SHA256SUMS; then that the checksums hold, what the zips hold, and that the
 # source tarball builds the game on its own, with no git at hand.
-# Usage: tests/release/check.sh
+# Usage: tests/release/check.sh VERSION (project()'s, which the release names)
 set -uo pipefail
 cd "$(dirname "$0")/../.." || exit 1
 source scripts/packages.sh
@@ -30,7 +30,7 @@ release() {  # release DIR UMASK TZ
 release "$a" 0022 UTC
 release "$b" 0002 Asia/Shanghai
 
-version=$(sed -n 's/^project([^)]* VERSION \([0-9.]*\)[ )].*/\1/p' CMakeLists.txt)
+version=$1
 name=zembrat-quillory-$version
 cat "$a/dist/SHA256SUMS"
 cmp -s "$a/dist/SHA256SUMS" "$b/dist/SHA256SUMS" ||
