@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <iostream>
 #include <map>
 #include <thread>
 #include <vector>
@@ -18,7 +19,159 @@
 namespace e2e {
 namespace {
 
-using WindowsBuild = GameTest;
+// Runs a command of Wine's tools to its end: `sh -c script` with the given
+// prefix. False when it failed or did not end within the time.
+bool runWineTool(const std::string& prefix, const std::string& script, Millis timeout) {
+    ChildProcess tool({"sh", "-c", script}, {{"WINEPREFIX", prefix},
+                                             {"WINEDEBUG", std::string("-all")},
+                                             {"WINEDLLOVERRIDES", std::string("mscoree,mshtml=")}});
+    tool.closeInput();
+    auto status = tool.waitForExit(timeout);
+    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
+}
+
+// Ends whatever still runs in a Wine prefix (an explorer that holds a
+// virtual desktop, the game in it, a console), so that the next game starts
+// a server of its own on its own screen.
+void stopWine(const std::string& prefix) {
+    runWineTool(prefix, "wineserver -k; wineserver -w", Millis(60000));
+}
+
+std::string sharedPrefix() {
+    const char* prefix = std::getenv("WINEPREFIX");
+    return prefix ? prefix : "";
+}
+
+// What a game in a desktop showed.
+struct SeenInDesktop {
+    Geometry desktop, window, client;  // window: with its frame
+    bool floorSeen;
+    std::string why;  // when the floor row was not seen whole
+};
+
+// The suite's game, and the .exe in a Wine virtual desktop of its own size,
+// on a screen as large:
+// Wine draws the window's frame itself there, as Windows does, and gives
+// the desktop's whole area as the work area (it shows no task bar). At
+// LogPixels 144 (150 %) the prefix is one of the test's own, made once, so
+// that no other test runs at that scale.
+class WindowsBuild : public GameTest {
+  protected:
+    // Starts the game at order 2 in a desktop of width x height at the given
+    // LogPixels; fails the test when its window or the floor never shows.
+    std::optional<SeenInDesktop> runIn(int width, int height, int logPixels) {
+        std::string prefix = sharedPrefix();
+        if (logPixels != 96) {
+            prefix += "-logpixels" + std::to_string(logPixels);
+            const std::string make =
+                "{ test -f \"$WINEPREFIX/system.reg\" || env -u DISPLAY wineboot -i; } && "
+                "env -u DISPLAY wine reg add 'HKCU\\Control Panel\\Desktop' /v LogPixels "
+                "/t REG_DWORD /d " +
+                std::to_string(logPixels) + " /f && wineserver -w";
+            if (!runWineTool(prefix, make, Millis(240000))) {
+                ADD_FAILURE() << "could not make the Wine prefix " << prefix;
+                return std::nullopt;
+            }
+        }
+        stopPrefix_ = prefix;
+        // A screen the desktop's size, so that every pixel of it can be read.
+        x_.reset();
+        screen_ = std::make_unique<VirtualScreen>(width, height);
+        x_ = std::make_unique<XSession>(screen_->name());
+        const std::string name = "zq" + std::to_string(width);
+        auto command = gameCommand();
+        command.insert(command.end() - 1,
+                       {"explorer", "/desktop=" + name + "," + std::to_string(width) + "x" +
+                                        std::to_string(height)});
+        game_ = launch({{"WINEPREFIX", prefix}}, command);
+        game_->writeInput("2\n");
+        game_->closeInput();
+
+        SeenInDesktop seen = {};
+        auto desktop = x_->waitForWindow(name + " - Wine desktop", Millis(60000));
+        auto frame = x_->waitForWindow(kTitle, Millis(60000));
+        if (!desktop || !frame) {
+            ADD_FAILURE() << "no " << (desktop ? "game window" : "Wine desktop") << " appeared";
+            return std::nullopt;
+        }
+        seen.desktop = *x_->geometry(*desktop);
+        seen.window = *x_->geometry(*frame);
+        // The client area is the frame's one child with a size.
+        for (Window child : x_->children(*frame)) {
+            auto geometry = x_->geometry(child);
+            if (geometry && geometry->width > 1 &&
+                (!window_ || geometry->width > seen.client.width)) {
+                window_ = child;
+                seen.client = *geometry;
+            }
+        }
+        if (!window_) {
+            ADD_FAILURE() << "the game's window has no client area";
+            return std::nullopt;
+        }
+        auto drawn = waitForFrame(
+            [](const Frame& f) {
+                return cellCentre(f, {0, 10}).near(kFloorColour, 2);
+            },
+            Millis(60000));
+        seen.floorSeen = static_cast<bool>(drawn);
+        if (drawn) {
+            const Frame settled = grabSettled();
+            for (int col = 0; col < kFieldSide && seen.floorSeen; ++col) {
+                seen.floorSeen = isOutlinedCell(settled, {0, col}, kFloorColour, &seen.why);
+            }
+        } else {
+            seen.why = "the window never showed the floor";
+        }
+        auto at = [](const Geometry& g) {
+            return std::to_string(g.width) + "x" + std::to_string(g.height) + " at (" +
+                   std::to_string(g.x) + ", " + std::to_string(g.y) + ")";
+        };
+        std::cout << "desktop " << at(seen.desktop) << ", LogPixels " << logPixels << ": window "
+                  << at(seen.window) << ", client area " << at(seen.client) << ", floor row "
+                  << (seen.floorSeen ? "seen" : "NOT seen") << "\n";
+        return seen;
+    }
+
+    // Where the window fits as it is: exactly that client area, its frame's
+    // corner exactly there.
+    void expectExactly(const SeenInDesktop& seen, int x, int y, int width, int height) {
+        EXPECT_EQ(seen.window.x, x);
+        EXPECT_EQ(seen.window.y, y);
+        EXPECT_EQ(seen.client.width, width);
+        EXPECT_EQ(seen.client.height, height);
+        EXPECT_TRUE(seen.floorSeen) << seen.why;
+    }
+
+    // Where it does not: wholly inside the desktop, of the 1280:860 shape
+    // within a pixel, as large as fits (touching two opposite edges, but for
+    // the pixel or two that rounding to the shape costs), as near (400, 100)
+    // as fits, and the whole floor row on the screen.
+    void expectFitted(const SeenInDesktop& seen) {
+        const Geometry& d = seen.desktop;
+        const Geometry& w = seen.window;
+        EXPECT_GE(w.x, d.x);
+        EXPECT_GE(w.y, d.y);
+        EXPECT_LE(w.x + w.width, d.x + d.width);
+        EXPECT_LE(w.y + w.height, d.y + d.height);
+        EXPECT_NEAR(seen.client.height, seen.client.width * kWindowHeight / kWindowWidth, 1);
+        EXPECT_TRUE(w.width >= d.width - 2 || w.height >= d.height - 2)
+            << "a " << w.width << "x" << w.height << " window leaves room in the desktop";
+        EXPECT_EQ(w.x, std::min(d.x + 400, d.x + d.width - w.width));
+        EXPECT_EQ(w.y, std::min(d.y + 100, d.y + d.height - w.height));
+        EXPECT_TRUE(seen.floorSeen) << seen.why;
+    }
+
+    // Before the screen goes, what the desktop holds must.
+    void TearDown() override {
+        if (!stopPrefix_.empty()) {
+            stopWine(stopPrefix_);
+        }
+        GameTest::TearDown();
+    }
+
+    std::string stopPrefix_;
+};
 
 // On a pipe there is no console code page to convert to: the prompt is GBK,
 // and text mode ends its line with CR LF. Nothing else is ever written.
@@ -34,6 +187,35 @@ TEST_F(WindowsBuild, PromptOnAPipeIsGbkEndedByCrLf) {
     ASSERT_TRUE(status) << "the game still runs after its window was closed";
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << describeWaitStatus(*status);
     EXPECT_EQ(game_->output(), expected);
+}
+
+// A 1920 x 1080 laptop at 150 % gave a program unaware of the scale a
+// desktop of 1280 x 720; a common laptop screen is 1366 x 768.
+TEST_F(WindowsBuild, FitsA1280x720Desktop) {
+    if (auto seen = runIn(1280, 720, 96)) {
+        expectFitted(*seen);
+    }
+}
+
+TEST_F(WindowsBuild, FitsA1366x768Desktop) {
+    if (auto seen = runIn(1366, 768, 96)) {
+        expectFitted(*seen);
+    }
+}
+
+// Where there is room, the window is what it always was at 100 %, and at
+// 150 % that times 1.5: the size and place the player saw before the .exe
+// followed the scale.
+TEST_F(WindowsBuild, KeepsItsSizeAndPlaceAt100Percent) {
+    if (auto seen = runIn(2560, 1600, 96)) {
+        expectExactly(*seen, 400, 100, 1280, 860);
+    }
+}
+
+TEST_F(WindowsBuild, IsScaledAt150Percent) {
+    if (auto seen = runIn(2560, 1600, 144)) {
+        expectExactly(*seen, 600, 150, 1920, 1290);
+    }
 }
 
 // The window has the icon the .exe carries under GLUT_ICON, which freeglut
