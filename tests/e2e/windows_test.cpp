@@ -37,9 +37,32 @@ void stopWine(const std::string& prefix) {
     runWineTool(prefix, "wineserver -k; wineserver -w", Millis(60000));
 }
 
+// Stops the prefix's Wine when it goes, at the end of a test.
+struct PrefixStop {
+    std::string prefix;
+    ~PrefixStop() { stopWine(prefix); }
+};
+
 std::string sharedPrefix() {
     const char* prefix = std::getenv("WINEPREFIX");
     return prefix ? prefix : "";
+}
+
+// The text a terminal shows, with the escape sequences (ESC [ ... final)
+// that Wine's console sends it around each character taken out.
+std::string shownText(const std::string& terminal) {
+    std::string text;
+    for (size_t at = 0; at < terminal.size(); ++at) {
+        if (terminal[at] == '\x1b' && at + 1 < terminal.size() && terminal[at + 1] == '[') {
+            at += 2;
+            while (at < terminal.size() && !(terminal[at] >= 0x40 && terminal[at] <= 0x7e)) {
+                ++at;
+            }
+            continue;
+        }
+        text += terminal[at];
+    }
+    return text;
 }
 
 // What a game in a desktop showed.
@@ -173,8 +196,8 @@ class WindowsBuild : public GameTest {
     std::string stopPrefix_;
 };
 
-// On a pipe there is no console code page to convert to: the prompt is GBK,
-// and text mode ends its line with CR LF. Nothing else is ever written.
+// A pipe takes bytes, not characters: the prompt is GBK, and text mode ends
+// its line with CR LF. Nothing else is ever written.
 TEST_F(WindowsBuild, PromptOnAPipeIsGbkEndedByCrLf) {
     game_ = launch();
     const std::string expected = kPromptGbk.substr(0, kPromptGbk.size() - 1) + "\r\n";
@@ -187,6 +210,39 @@ TEST_F(WindowsBuild, PromptOnAPipeIsGbkEndedByCrLf) {
     ASSERT_TRUE(status) << "the game still runs after its window was closed";
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << describeWaitStatus(*status);
     EXPECT_EQ(game_->output(), expected);
+}
+
+// Written to a console, the prompt reaches it as characters: a player whose
+// console has a Western code page reads 请输入阶数。 rather than the GBK
+// bytes shown as Latin letters. Run in a terminal (through script), Wine
+// gives the game a console with the code page of its locale, C.UTF-8 here,
+// a Western one, and shows its text in UTF-8. The order typed there is read
+// as before.
+TEST_F(WindowsBuild, PromptOnAConsoleIsItsCharactersWhateverTheCodePage) {
+    PrefixStop stop{sharedPrefix()};
+    std::string command;
+    for (const std::string& word : gameCommand()) {
+        command += (command.empty() ? "'" : " '") + word + "'";
+    }
+    game_ = launch({{"LC_ALL", std::string("C.UTF-8")}},
+                   {"script", "--quiet", "--return", "--command", command, "/dev/null"});
+    const std::string prompt =
+        "\xE8\xAF\xB7\xE8\xBE\x93\xE5\x85\xA5\xE9\x98\xB6\xE6\x95\xB0\xE3\x80\x82";
+    // Everything up to the first line end, as the terminal shows it.
+    std::string shown;
+    for (auto deadline = Clock::now() + Millis(60000);
+         (shown = shownText(game_->output())).find('\n') == std::string::npos &&
+         Clock::now() < deadline;) {
+        std::this_thread::sleep_for(Millis(20));
+    }
+    const std::string shownLine = shown.substr(0, shown.find_first_of("\r\n"));
+    EXPECT_EQ(shownLine, prompt) << "the terminal got: " << game_->output();
+    game_->writeInput("2\r");
+    ASSERT_TRUE(awaitWindow());
+    x_->requestClose(window_);
+    auto status = game_->waitForExit(Millis(30000));
+    ASSERT_TRUE(status) << "the game still runs after its window was closed";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << describeWaitStatus(*status);
 }
 
 // A 1920 x 1080 laptop at 150 % gave a program unaware of the scale a
