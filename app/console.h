@@ -2,11 +2,12 @@
 // SPDX-License-Identifier: MIT
 // The console side of start-up: one prompt line out, one number in.
 //
-// On the desktops the prompt's encoding is the one thing that differs: the
-// build takes console_posix.cpp or console_windows.cpp to provide
-// writePromptToConsole(), consolePrompt() and the helpers declared under
-// their names below; the rest lives in console.cpp, on the standard streams. A browser has a
-// console of its own, console_web.cpp: the page's line, read by orderFromLine.
+// On the desktops the prompt's encoding, and on Windows the way it reaches a
+// console, are what differ: the build takes console_posix.cpp or
+// console_windows.cpp to provide writePromptToConsole(), consolePrompt() and
+// the helpers declared under their names below; the rest lives in
+// console.cpp, on the standard streams. A browser has a console of its own,
+// console_web.cpp: the page's line, read by orderFromLine.
 #pragma once
 
 #include <iosfwd>

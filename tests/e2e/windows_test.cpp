@@ -117,15 +117,23 @@ class WindowsBuild : public GameTest {
             ADD_FAILURE() << "no " << (desktop ? "game window" : "Wine desktop") << " appeared";
             return std::nullopt;
         }
-        seen.desktop = *x_->geometry(*desktop);
-        seen.window = *x_->geometry(*frame);
-        // The client area is the frame's one child with a size.
-        for (Window child : x_->children(*frame)) {
-            auto geometry = x_->geometry(child);
-            if (geometry && geometry->width > 1 &&
-                (!window_ || geometry->width > seen.client.width)) {
-                window_ = child;
-                seen.client = *geometry;
+        // A window gone meanwhile reads as 0 x 0 at (0, 0), which fails the
+        // checks.
+        auto geometryOf = [this](Window window) {
+            return x_->geometry(window).value_or(Geometry{0, 0, 0, 0});
+        };
+        seen.desktop = geometryOf(*desktop);
+        // The client area is the frame's one child with a size, which GL
+        // draws on.
+        for (auto deadline = Clock::now() + Millis(60000); !window_ && Clock::now() < deadline;
+             std::this_thread::sleep_for(Millis(20))) {
+            for (Window child : x_->children(*frame)) {
+                auto geometry = x_->geometry(child);
+                if (geometry && geometry->width > 1 &&
+                    (!window_ || geometry->width > seen.client.width)) {
+                    window_ = child;
+                    seen.client = *geometry;
+                }
             }
         }
         if (!window_) {
@@ -138,6 +146,10 @@ class WindowsBuild : public GameTest {
             },
             Millis(60000));
         seen.floorSeen = static_cast<bool>(drawn);
+        // Where the window is once it shows a frame, whatever moved it since
+        // it was made.
+        seen.window = geometryOf(*frame);
+        seen.client = geometryOf(window_);
         if (drawn) {
             const Frame settled = grabSettled();
             for (int col = 0; col < kFieldSide && seen.floorSeen; ++col) {
