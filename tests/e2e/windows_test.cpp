@@ -12,6 +12,7 @@
 #include <iostream>
 #include <map>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "game_fixture.h"
@@ -37,10 +38,13 @@ void stopWine(const std::string& prefix) {
     runWineTool(prefix, "wineserver -k; wineserver -w", Millis(60000));
 }
 
-// Stops the prefix's Wine when it goes, at the end of a test.
+// Stops the prefix's Wine when a test starts, since a server that the last
+// game left behind for its few seconds would take the next game onto its
+// screen, which is gone; and again when the test ends.
 struct PrefixStop {
-    std::string prefix;
+    explicit PrefixStop(std::string of) : prefix(std::move(of)) { stopWine(prefix); }
     ~PrefixStop() { stopWine(prefix); }
+    std::string prefix;
 };
 
 std::string sharedPrefix() {
@@ -96,6 +100,7 @@ class WindowsBuild : public GameTest {
                 return std::nullopt;
             }
         }
+        stopWine(prefix);  // as PrefixStop does
         stopPrefix_ = prefix;
         // A screen the desktop's size, so that every pixel of it can be read.
         x_.reset();
@@ -231,7 +236,7 @@ TEST_F(WindowsBuild, PromptOnAPipeIsGbkEndedByCrLf) {
 // a Western one, and shows its text in UTF-8. The order typed there is read
 // as before.
 TEST_F(WindowsBuild, PromptOnAConsoleIsItsCharactersWhateverTheCodePage) {
-    PrefixStop stop{sharedPrefix()};
+    PrefixStop stop(sharedPrefix());
     std::string command;
     for (const std::string& word : gameCommand()) {
         command += (command.empty() ? "'" : " '") + word + "'";
@@ -249,8 +254,16 @@ TEST_F(WindowsBuild, PromptOnAConsoleIsItsCharactersWhateverTheCodePage) {
     }
     const std::string shownLine = shown.substr(0, shown.find_first_of("\r\n"));
     EXPECT_EQ(shownLine, prompt) << "the terminal got: " << game_->output();
-    game_->writeInput("2\r");
-    ASSERT_TRUE(awaitWindow());
+    // What is typed before the game first reads may be lost while Wine's
+    // console sets the terminal up, as a player's early keys may be: typed
+    // again, up to a minute, while no window comes. A line too many stays
+    // unread.
+    for (auto deadline = Clock::now() + Millis(60000);
+         !x_->findWindow(kTitle) && Clock::now() < deadline;) {
+        game_->writeInput("2\r");
+        x_->waitForWindow(kTitle, Millis(5000));
+    }
+    ASSERT_TRUE(awaitWindow()) << "the terminal got: " << game_->output();
     x_->requestClose(window_);
     auto status = game_->waitForExit(Millis(30000));
     ASSERT_TRUE(status) << "the game still runs after its window was closed";
