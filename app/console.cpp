@@ -23,6 +23,8 @@ int readOrder(std::istream& in, int fallback) {
 }
 
 int askForOrder(int fallback) {
-    writePrompt(std::cout);
+    if (!writePromptToConsole()) {
+        writePrompt(std::cout);
+    }
     return readOrder(std::cin, fallback);
 }

@@ -2,11 +2,12 @@
 // SPDX-License-Identifier: MIT
 // The console side of start-up: one prompt line out, one number in.
 //
-// On the desktops the prompt's encoding is the one thing that differs: the
-// build takes console_posix.cpp or console_windows.cpp to provide
-// consolePrompt() and the helpers declared under their names below; the rest
-// lives in console.cpp, on the standard streams. A browser has a console of
-// its own, console_web.cpp: the page's line, read by orderFromLine.
+// On the desktops the prompt's encoding, and on Windows the way it reaches a
+// console, are what differ: the build takes console_posix.cpp or
+// console_windows.cpp to provide writePromptToConsole(), consolePrompt() and
+// the helpers declared under their names below; the rest lives in
+// console.cpp, on the standard streams. A browser has a console of its own,
+// console_web.cpp: the page's line, read by orderFromLine.
 #pragma once
 
 #include <iosfwd>
@@ -16,11 +17,19 @@
 // The prompt ("please enter the order") as the 12 bytes of its GBK encoding.
 extern const char kPromptGbk[13];  // and the terminating NUL
 
-// The prompt in the console's own encoding; the GBK bytes themselves when the
-// encoding cannot be told or cannot hold the prompt.
+// Writes the prompt and a newline to standard output as characters, when it
+// is a console that takes text rather than bytes (a Windows console), and
+// returns true. Returns false, having written nothing, anywhere else: a pipe,
+// a file, a POSIX terminal, which take consolePrompt's bytes.
+bool writePromptToConsole();
+
+// The prompt as the bytes standard output gets: on POSIX in the encoding of
+// the console's locale, the GBK bytes themselves when the encoding cannot be
+// told or cannot hold the prompt; on Windows, where only a pipe or a file
+// gets bytes, GBK.
 std::string consolePrompt();
 
-// Writes the prompt in the console's encoding, a newline, and flushes.
+// Writes consolePrompt(), a newline, and flushes.
 void writePrompt(std::ostream& out);
 
 // Reads one int as formatted extraction does (leading white space skipped).
@@ -29,8 +38,8 @@ void writePrompt(std::ostream& out);
 int readOrder(std::istream& in, int fallback);
 
 // Writes the prompt and reads the order typed: `fallback` when the input holds
-// no number. On the desktops, writePrompt on standard output and readOrder on
-// standard input.
+// no number. On the desktops, writePromptToConsole or else writePrompt on
+// standard output, and readOrder on standard input.
 int askForOrder(int fallback);
 
 // The order in one line of text, exactly as readOrder reads that line and a
@@ -54,16 +63,3 @@ std::string promptIn(const std::string& codeset);
 // environment only; empty when it cannot be told. The process locale is left
 // as it was, so reading numbers is not affected.
 std::string consoleCodeset();
-
-//----------------------------------------------------------------------------
-// console_windows.cpp
-//----------------------------------------------------------------------------
-
-// The code page of the console that standard output writes to; 0 when it
-// writes to no console (a pipe or a file).
-unsigned consoleCodePage();
-
-// The prompt in the given code page, converted from GBK; the GBK bytes
-// themselves for code page 936, for 0, and when the code page cannot hold
-// every character of the prompt.
-std::string promptInCodePage(unsigned codePage);

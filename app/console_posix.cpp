@@ -73,3 +73,7 @@ std::string consoleCodeset() {
 std::string consolePrompt() {
     return promptIn(consoleCodeset());
 }
+
+bool writePromptToConsole() {
+    return false;  // a terminal takes bytes, in its locale's encoding
+}

@@ -1,47 +1,26 @@
 // SPDX-FileCopyrightText: 2026 The Zembrat Quillory developers
 // SPDX-License-Identifier: MIT
-// The prompt's encoding on Windows: the output code page of the console, when
-// standard output is one. The prompt is converted from GBK through UTF-16.
+// The prompt on Windows. A console is handed the prompt as text, in UTF-16,
+// so that it shows the characters whatever its code page: an English or
+// Western console (437, 850, 1252) would show the GBK bytes as a few odd
+// letters. A pipe or a file takes bytes, and gets the GBK ones.
 #include <windows.h>
 
 #include "console.h"
 
-unsigned consoleCodePage() {
-    // A pipe or a file takes the bytes as they are written; only a console
-    // shows them through a code page.
+bool writePromptToConsole() {
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode;
-    if (!GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode)) {
-        return 0;
+    if (out == nullptr || out == INVALID_HANDLE_VALUE || !GetConsoleMode(out, &mode)) {
+        return false;  // no console: a pipe, a file, or nothing at all
     }
-    return GetConsoleOutputCP();
-}
-
-std::string promptInCodePage(unsigned codePage) {
-    const std::string gbk(kPromptGbk);
-    const unsigned kGbkCodePage = 936;
-    if (codePage == 0 || codePage == kGbkCodePage) {
-        return gbk;
-    }
-    wchar_t wide[16];  // the prompt is 6 characters
-    int wideLength = MultiByteToWideChar(kGbkCodePage, MB_ERR_INVALID_CHARS, gbk.data(),
-                                         static_cast<int>(gbk.size()), wide, 16);
-    if (wideLength <= 0) {
-        return gbk;
-    }
-    // The UTF code pages take neither flags nor a default character; every
-    // other code page reports a character it had to replace, and then the
-    // GBK bytes are written instead.
-    bool utf = codePage == CP_UTF8 || codePage == CP_UTF7;
-    BOOL replaced = FALSE;
-    char output[64];  // no code page needs more than 4 bytes a character
-    int length = WideCharToMultiByte(codePage, utf ? 0 : WC_NO_BEST_FIT_CHARS, wide, wideLength,
-                                     output, sizeof output, nullptr, utf ? nullptr : &replaced);
-    if (length <= 0 || replaced) {
-        return gbk;
-    }
-    return std::string(output, static_cast<size_t>(length));
+    // The characters of kPromptGbk, and the line end text mode writes.
+    static const wchar_t kPrompt[] = L"\u8BF7\u8F93\u5165\u9636\u6570\u3002\r\n";
+    const DWORD length = sizeof kPrompt / sizeof kPrompt[0] - 1;
+    DWORD written = 0;
+    return WriteConsoleW(out, kPrompt, length, &written, nullptr) && written > 0;
 }
 
 std::string consolePrompt() {
-    return promptInCodePage(consoleCodePage());
+    return kPromptGbk;
 }

@@ -218,6 +218,15 @@ Cells blockCells(const Frame& frame) {
 //----------------------------------------------------------------------------
 
 void GameTest::SetUp() {
+    if (testsTheWindowsBuild()) {
+        // Wine's server stays a few seconds after the last game has gone,
+        // tied to that game's screen, which is gone too; a game started
+        // meanwhile would join it and have no screen. Waits for it to end
+        // (at once when none runs).
+        ChildProcess server({"wineserver", "-w"}, {});
+        server.closeInput();
+        server.waitForExit(Millis(60000));
+    }
     screen_ = std::make_unique<VirtualScreen>(1920, 1200);
     x_ = std::make_unique<XSession>(screen_->name());
 }

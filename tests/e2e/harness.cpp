@@ -496,6 +496,19 @@ std::optional<Geometry> XSession::geometry(Window window) {
     return Geometry{x, y, attributes.width, attributes.height};
 }
 
+std::vector<Window> XSession::children(Window window) {
+    Window root, parent, *list = nullptr;
+    unsigned int count = 0;
+    std::vector<Window> result;
+    if (XQueryTree(display_, window, &root, &parent, &list, &count)) {
+        result.assign(list, list + count);
+    }
+    if (list) {
+        XFree(list);
+    }
+    return result;
+}
+
 std::vector<std::string> XSession::windowClass(Window window) {
     XClassHint hint = {};
     std::vector<std::string> result;

@@ -132,6 +132,8 @@ class XSession {
     bool windowExists(Window window);
     std::string title(Window window);
     std::optional<Geometry> geometry(Window window);
+    // The window's children, bottom first; empty when it is gone.
+    std::vector<Window> children(Window window);
     // WM_CLASS: the instance name, then the class; empty when it is unset.
     std::vector<std::string> windowClass(Window window);
     // A property of 32-bit cardinals, such as _NET_WM_PID; empty when unset.

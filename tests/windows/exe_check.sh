@@ -4,7 +4,7 @@
 # Checks of the Windows .exe as it ships that need no Windows:
 #
 #   exe_check.sh imports EXE OBJDUMP    the DLLs it imports, read by the toolchain's objdump
-#   exe_check.sh resources EXE VERSION  its icon and version information
+#   exe_check.sh resources EXE VERSION  its icon, version information and manifest
 set -euo pipefail
 check=$1 exe=$2 objdump=${3:-} version=${3:-}
 
@@ -30,10 +30,12 @@ check_imports() {
 
 # The icon freeglut gives its windows (GLUT_ICON) and the version Explorer
 # shows are resources of the .exe: the icon with its four sizes, the version
-# information with the project's version. The icon is left, as read back,
-# beside the .exe as zembrat-quillory-icon.ico.
+# information with the project's version. So is the manifest that Windows
+# reads when it starts the .exe (type 24, name 1): without its two DPI
+# settings Windows would stretch the window as a bitmap. The icon is left,
+# as read back, beside the .exe as zembrat-quillory-icon.ico.
 check_resources() {
-    local ico=${exe%.exe}-icon.ico resources sizes strings field
+    local ico=${exe%.exe}-icon.ico resources sizes strings field manifest
     resources=$(wrestool --list "$exe")
     grep -q -- "--type=14 --name='GLUT_ICON'" <<<"$resources" ||
         fail_resources "no icon group named GLUT_ICON" "$resources"
@@ -50,6 +52,13 @@ check_resources() {
         "FileVersion$version" "ProductVersion$version" \
         "LegalCopyrightCopyright 2026 The Zembrat Quillory developers. MIT licence."; do
         grep -aqF "$field" <<<"$strings" || fail_resources "no $field in its version" "$resources"
+    done
+    grep -q -- "--type=24 --name=1 " <<<"$resources" || fail_resources "no manifest" "$resources"
+    manifest=$(wrestool --extract --raw --type=24 --name=1 "$exe" | tr -d '\n')
+    for field in \
+        '<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2</dpiAwareness>' \
+        '<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true/pm</dpiAware>'; do
+        grep -qF "$field" <<<"$manifest" || fail_resources "no $field in its manifest" "$resources"
     done
 }
 fail_resources() {
