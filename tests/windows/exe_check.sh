@@ -53,7 +53,6 @@ check_resources() {
         "LegalCopyrightCopyright 2026 The Zembrat Quillory developers. MIT licence."; do
         grep -aqF "$field" <<<"$strings" || fail_resources "no $field in its version" "$resources"
     done
-    grep -q -- "--type=24 --name=1 " <<<"$resources" || fail_resources "no manifest" "$resources"
     manifest=$(wrestool --extract --raw --type=24 --name=1 "$exe" | tr -d '\n')
     for field in \
         '<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2</dpiAwareness>' \
