@@ -181,8 +181,7 @@ void fitAfterMapping(Display* display, Window window, const ScreenRect& created)
     placed.rect.y -= frame.top;
     const ScreenRect fitted = fitWindow(created, workArea(display, placed.root), frame);
     if (!(fitted == placed.rect)) {
-        XMoveResizeWindow(display, window, fitted.x, fitted.y, static_cast<unsigned>(fitted.width),
-                          static_cast<unsigned>(fitted.height));
+        moveResize(display, window, fitted);
     }
 }
 

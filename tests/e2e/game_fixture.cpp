@@ -126,6 +126,18 @@ Rgb cellCentre(const Frame& frame, Cell cell) {
     return clipPixel(frame, cell.col * 0.1 - 0.95, cell.row * 0.1 - 0.95);
 }
 
+::testing::AssertionResult fitsInto(const Geometry& window, const Geometry& client,
+                                    const Geometry& area) {
+    if (window.x < area.x || window.y < area.y || window.x + window.width > area.x + area.width ||
+        window.y + window.height > area.y + area.height) {
+        return ::testing::AssertionFailure() << "the window, " << window << ", leaves " << area;
+    }
+    if (std::abs(client.height - client.width * double(kWindowHeight) / kWindowWidth) > 1.0) {
+        return ::testing::AssertionFailure() << "a client area of " << client << " is not 1280:860";
+    }
+    return ::testing::AssertionSuccess();
+}
+
 bool isOutlinedCell(const Frame& frame, Cell cell, Rgb fill, std::string* why) {
     std::ostringstream reason;
     Box box = cellBox(frame, cell);

@@ -70,6 +70,11 @@ Rgb cellCentre(const Frame& frame, Cell cell);
 // timing) is the same in both, to `tolerance` in each colour.
 ::testing::AssertionResult sameBackground(const Frame& a, const Frame& b, int tolerance = 0);
 
+// The window, frame included, lies wholly inside `area`, and its client area
+// has the game's 1280:860 shape to within a pixel of height.
+::testing::AssertionResult fitsInto(const Geometry& window, const Geometry& client,
+                                    const Geometry& area);
+
 // True when the cell is filled with `fill` and outlined in black; otherwise
 // false with the reason in `why`.
 bool isOutlinedCell(const Frame& frame, Cell cell, Rgb fill, std::string* why);

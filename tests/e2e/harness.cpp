@@ -317,6 +317,10 @@ bool Rgb::near(Rgb other, int tolerance) const {
            std::abs(b - other.b) <= tolerance;
 }
 
+std::ostream& operator<<(std::ostream& out, const Geometry& g) {
+    return out << g.width << "x" << g.height << " at (" << g.x << ", " << g.y << ")";
+}
+
 std::ostream& operator<<(std::ostream& out, Rgb c) {
     return out << "(" << c.r << "," << c.g << "," << c.b << ")";
 }
@@ -424,28 +428,22 @@ namespace {
 // viewable one when asked.
 std::optional<Window> findTitled(XSession& x, Display* display, Window parent,
                                  const std::string& wanted, int depth, bool viewable) {
-    Window root, above, *children = nullptr;
-    unsigned int count = 0;
-    std::optional<Window> found;
-    if (!XQueryTree(display, parent, &root, &above, &children, &count)) {
-        return found;
-    }
-    for (unsigned int i = 0; i < count && !found; ++i) {
+    for (Window child : x.children(parent)) {
         XWindowAttributes attributes;
-        if (!XGetWindowAttributes(display, children[i], &attributes) ||
+        if (!XGetWindowAttributes(display, child, &attributes) ||
             (viewable && attributes.map_state != IsViewable)) {
             continue;
         }
-        if (x.title(children[i]) == wanted) {
-            found = children[i];
-        } else if (depth > 1) {
-            found = findTitled(x, display, children[i], wanted, depth - 1, viewable);
+        if (x.title(child) == wanted) {
+            return child;
+        }
+        if (depth > 1) {
+            if (auto found = findTitled(x, display, child, wanted, depth - 1, viewable)) {
+                return found;
+            }
         }
     }
-    if (children) {
-        XFree(children);
-    }
-    return found;
+    return std::nullopt;
 }
 
 }  // namespace

@@ -115,6 +115,7 @@ class Frame {
 struct Geometry {
     int x, y, width, height;  // position relative to the root window
 };
+std::ostream& operator<<(std::ostream& out, const Geometry& g);  // "WxH at (x, y)"
 
 // A client connection to the virtual screen.
 class XSession {
